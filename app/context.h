@@ -1,0 +1,63 @@
+#pragma once
+// Everything the program shares between its windows, drivers and workers.
+// The program makes one at start-up; each test makes its own.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/lcd.h"
+#include "app/tree.h"
+#include "diskos/driver.h"
+#include "esifs/disk_info.h"
+#include "platform/files.h"
+#include "platform/host.h"
+#include "platform/registry.h"
+#include "platform/status_screen.h"
+#include "platform/views.h"
+
+struct Ports {
+  Files& files;
+  Registry& registry;
+  Host& host;
+  Views& views;
+  StatusScreen& screen;
+};
+
+struct Context {
+  explicit Context(const Ports& ports)
+      : files(ports.files),
+        registry(ports.registry),
+        host(ports.host),
+        views(ports.views),
+        screen(ports.screen),
+        lcd(ports.screen, ports.host),
+        splash(ports.screen, ports.host) {}
+  Context(const Context&) = delete;
+  Context& operator=(const Context&) = delete;
+
+  Files& files;
+  Registry& registry;
+  Host& host;
+  Views& views;
+  StatusScreen& screen;
+
+  std::string programTitle = "Korrin";
+  std::string versionText = "Version 0.10 beta";
+  std::string versionNumberText = "0.10";
+  RegKey settingsKey = kNoKey;
+
+  // One long operation at a time: set while a listing or operation runs.
+  std::atomic<int> busy{0};
+  NodeTable nodes;
+  DiskOsTable diskOses;
+  // Drivers registered at start-up live as long as the program.
+  std::vector<std::unique_ptr<DiskOsDriver>> drivers;
+  LcdDisplay lcd;
+  Splash splash;
+
+  // Shared working storage; the busy flag keeps users to one at a time.
+  std::uint8_t sectorBuffer[32768] = {};
+  std::uint8_t listBuffer[3200] = {};
+};

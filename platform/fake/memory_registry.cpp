@@ -1,0 +1,57 @@
+#include "platform/fake/memory_registry.h"
+
+RegKey MemoryRegistry::createKey(RegKey parent, const std::string& path) {
+  std::string full;
+  if (parent == kLocalMachine) {
+    full = path;
+  } else {
+    auto it = open_.find(parent);
+    if (it == open_.end()) return kNoKey;
+    full = it->second + "\\" + path;
+  }
+  keys_[full];
+  RegKey k = next_++;
+  open_[k] = full;
+  return k;
+}
+
+MemoryRegistry::Values* MemoryRegistry::values(RegKey key) {
+  auto it = open_.find(key);
+  return it == open_.end() ? nullptr : &keys_[it->second];
+}
+
+bool MemoryRegistry::readString(RegKey key, const std::string& name, std::size_t maxBytes,
+                                std::string* value) {
+  Values* v = values(key);
+  if (!v || !v->count(name) || (*v)[name].isNumber) return false;
+  const std::string& text = (*v)[name].text;
+  if (text.size() + 1 > maxBytes) return false;
+  *value = text;
+  return true;
+}
+
+bool MemoryRegistry::readNumber(RegKey key, const std::string& name, std::uint32_t* value) {
+  Values* v = values(key);
+  if (!v || !v->count(name) || !(*v)[name].isNumber) return false;
+  *value = (*v)[name].number;
+  return true;
+}
+
+bool MemoryRegistry::writeString(RegKey key, const std::string& name, const std::string& value) {
+  Values* v = values(key);
+  if (!v) return false;
+  (*v)[name] = Value{false, 0, value};
+  return true;
+}
+
+bool MemoryRegistry::writeNumber(RegKey key, const std::string& name, std::uint32_t value) {
+  Values* v = values(key);
+  if (!v) return false;
+  (*v)[name] = Value{true, value, ""};
+  return true;
+}
+
+bool MemoryRegistry::deleteValue(RegKey key, const std::string& name) {
+  Values* v = values(key);
+  return v && v->erase(name) != 0;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// A host for tests: records messages, answers questions from a script, keeps
+// a virtual clock, and runs workers at once on the calling thread.
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/host.h"
+
+class TestHost : public Host {
+ public:
+  void message(const std::string& text) override { messages.push_back(text); }
+  bool askOkCancel(const std::string& text) override;
+  void sleep(unsigned milliseconds) override;
+  void startWorker(std::function<void()> work) override;
+
+  // Runs the workers queued while runWorkersAtOnce was false.
+  void runWorkers();
+
+  std::vector<std::string> messages;
+  std::vector<std::string> questions;
+  std::deque<bool> answers;  // empty: answer OK
+  unsigned long long clock = 0;  // virtual milliseconds slept
+  bool runWorkersAtOnce = true;
+  int workersStarted = 0;
+  // Called on every sleep with the time asleep; tests use it to see what
+  // the display showed during a wait.
+  std::function<void(unsigned)> onSleep;
+
+ private:
+  std::deque<std::function<void()>> queued_;
+};

@@ -1,0 +1,19 @@
+#pragma once
+// What the portable code asks of the running program: message boxes owned by
+// the main window, sleeping, and worker threads. Tests script the answers and
+// run a virtual clock.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  // A message box with an OK button and the program title as caption.
+  virtual void message(const std::string& text) = 0;
+  // A question with OK and Cancel buttons; true for OK.
+  virtual bool askOkCancel(const std::string& text) = 0;
+  virtual void sleep(unsigned milliseconds) = 0;
+  // Runs work on a new thread that nothing waits for.
+  virtual void startWorker(std::function<void()> work) = 0;
+};

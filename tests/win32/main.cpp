@@ -1,0 +1,11 @@
+// Runs the Windows tests: the real window code under Wine.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  InitCommonControls();
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,24 @@
+#!/bin/sh
+# Builds both configurations (native with tests, sanitizers, and the Windows
+# program) into build/. A second run rebuilds only what changed.
+set -e
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+jobs=$(nproc)
+configure() { # dir, extra cmake args...
+  dir=$1
+  shift
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S . -B "$dir" "$@"
+  fi
+}
+configure build/native -DCMAKE_BUILD_TYPE=Release
+cmake --build build/native -j "$jobs"
+if [ "${KORRIN_SKIP_SANITIZE:-0}" != 1 ]; then
+  configure build/asan -DCMAKE_BUILD_TYPE=Debug -DKORRIN_SANITIZE=ON
+  cmake --build build/asan -j "$jobs"
+fi
+configure build/win32 -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
+  -DKORRIN_GENERATOR="$top/build/native/tools/korrin_gen"
+cmake --build build/win32 -j "$jobs"
