@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class Host {
  public:
@@ -16,4 +17,6 @@ class Host {
   virtual void sleep(unsigned milliseconds) = 0;
   // Runs work on a new thread that nothing waits for.
   virtual void startWorker(std::function<void()> work) = 0;
+  // A custom resource of the program (templates), e.g. type "ISO", id 198.
+  virtual bool loadResource(const char* type, int id, std::vector<std::uint8_t>* bytes) = 0;
 };

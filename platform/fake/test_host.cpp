@@ -1,8 +1,12 @@
 #include "platform/fake/test_host.h"
 
+#include <cstdio>
+#include <string>
+
 bool TestHost::askOkCancel(const std::string& text) {
   questions.push_back(text);
-  if (answers.empty()) return true;
+  if (answers.empty())
+    return true;
   bool answer = answers.front();
   answers.pop_front();
   return answer;
@@ -10,7 +14,8 @@ bool TestHost::askOkCancel(const std::string& text) {
 
 void TestHost::sleep(unsigned milliseconds) {
   clock += milliseconds;
-  if (onSleep) onSleep(milliseconds);
+  if (onSleep)
+    onSleep(milliseconds);
 }
 
 void TestHost::startWorker(std::function<void()> work) {
@@ -28,4 +33,18 @@ void TestHost::runWorkers() {
     queued_.pop_front();
     work();
   }
+}
+
+bool TestHost::loadResource(const char* type, int id, std::vector<std::uint8_t>* bytes) {
+  std::string path = std::string(KORRIN_GENERATED_DIR) + "/" + type + std::to_string(id) + ".bin";
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f)
+    return false;
+  bytes->clear();
+  std::uint8_t chunk[4096];
+  std::size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+    bytes->insert(bytes->end(), chunk, chunk + n);
+  std::fclose(f);
+  return true;
 }

@@ -14,6 +14,8 @@ class TestHost : public Host {
   bool askOkCancel(const std::string& text) override;
   void sleep(unsigned milliseconds) override;
   void startWorker(std::function<void()> work) override;
+  // Reads the generator's output file <type><id>.bin from the build.
+  bool loadResource(const char* type, int id, std::vector<std::uint8_t>* bytes) override;
 
   // Runs the workers queued while runWorkersAtOnce was false.
   void runWorkers();
