@@ -21,7 +21,8 @@ void LcdDisplay::LcdSetCursor(int column, int row) {
     column = 0;
     ++row;
   }
-  if (row >= kLcdRows) row = 0;
+  if (row >= kLcdRows)
+    row = 0;
   column_ = column;
   row_ = row;
   LcdKeepVisible();
@@ -30,10 +31,12 @@ void LcdDisplay::LcdSetCursor(int column, int row) {
 void LcdDisplay::LcdPutChar(std::uint8_t code, bool refresh) {
   text_[page_][row_][column_] = code;
   screen_.drawCell(column_, row_, code);
-  if (refresh) LcdRefresh();
+  if (refresh)
+    LcdRefresh();
   if (++column_ >= kLcdColumns) {
     column_ = 0;
-    if (++row_ >= kLcdRows) row_ = 0;
+    if (++row_ >= kLcdRows)
+      row_ = 0;
   }
 }
 
@@ -43,7 +46,8 @@ void LcdDisplay::LcdRefresh() {
 }
 
 void LcdDisplay::LcdKeepVisible() {
-  if (countdown_ < 5) countdown_ = 5;
+  if (countdown_ < 5)
+    countdown_ = 5;
   if (!visible_) {
     screen_.show();
     visible_ = true;
@@ -52,7 +56,8 @@ void LcdDisplay::LcdKeepVisible() {
 }
 
 void LcdDisplay::onTimer() {
-  if (countdown_ > 0) --countdown_;
+  if (countdown_ > 0)
+    --countdown_;
   if (countdown_ == 0 && visible_) {
     screen_.hide();
     visible_ = false;
@@ -61,14 +66,16 @@ void LcdDisplay::onTimer() {
 
 void LcdDisplay::LcdPrint(const char* text) {
   if (text) {
-    for (; *text; ++text) LcdPutChar(static_cast<std::uint8_t>(*text), false);
+    for (; *text; ++text)
+      LcdPutChar(static_cast<std::uint8_t>(*text), false);
   }
   LcdRefresh();
 }
 
 void LcdDisplay::LcdNewLine() {
   column_ = 0;
-  if (++row_ >= kLcdRows) row_ = 0;
+  if (++row_ >= kLcdRows)
+    row_ = 0;
   LcdKeepVisible();
 }
 
@@ -76,16 +83,19 @@ void LcdDisplay::LcdClearLine(int row, bool refresh) {
   int keptColumn = column_, keptRow = row_;
   column_ = 0;
   row_ = row;
-  for (int i = 0; i < kLcdColumns; ++i) LcdPutChar(' ', false);
+  for (int i = 0; i < kLcdColumns; ++i)
+    LcdPutChar(' ', false);
   column_ = keptColumn;
   row_ = keptRow;
-  if (refresh) LcdRefresh();
+  if (refresh)
+    LcdRefresh();
   LcdKeepVisible();
 }
 
 void LcdDisplay::LcdClearPage() {
   column_ = row_ = 0;
-  for (int i = 0; i < kLcdRows * kLcdColumns; ++i) LcdPutChar(' ', false);
+  for (int i = 0; i < kLcdRows * kLcdColumns; ++i)
+    LcdPutChar(' ', false);
   column_ = row_ = 0;
   LcdRefresh();
 }
@@ -110,7 +120,8 @@ int LcdDisplay::LcdBeginProgress() {
   LcdClearLine(7, false);
   LcdSetCursor(0, 7);
   LcdPutChar(kBarLeftEmpty, false);
-  for (int i = 1; i < kLcdColumns - 1; ++i) LcdPutChar(kBarEmpty, false);
+  for (int i = 1; i < kLcdColumns - 1; ++i)
+    LcdPutChar(kBarEmpty, false);
   LcdPutChar(kBarRightEmpty, false);
   LcdSetCursor(0, 6);
   LcdPrint(nullptr);
@@ -130,7 +141,9 @@ void LcdDisplay::LcdAdvanceProgress(int delta) {
   LcdDrawProgressBar();
 }
 
-void LcdDisplay::LcdHoldFor(unsigned ticks) { countdown_ = ticks; }
+void LcdDisplay::LcdHoldFor(unsigned ticks) {
+  countdown_ = ticks;
+}
 
 void LcdDisplay::LcdDrawProgressBar() {
   // Exact integer arithmetic: x87 doubles on the 32-bit target would round
@@ -140,40 +153,52 @@ void LcdDisplay::LcdDrawProgressBar() {
     fill = static_cast<std::int64_t>(progressPosition_ - progressStart_) * 198 /
            (static_cast<std::int64_t>(progressEnd_) - progressStart_);
     // Outside the range the bar stays empty or full rather than cycling.
-    if (fill < 0) fill = 0;
-    if (fill > 198) fill = 198;
+    if (fill < 0)
+      fill = 0;
+    if (fill > 198)
+      fill = 198;
   }
-  if (fill == lastFill_) return;
+  if (fill == lastFill_)
+    return;
 
   std::uint8_t codes[kLcdColumns];
   codes[0] = kBarLeftEmpty;
-  for (int i = 1; i < kLcdColumns - 1; ++i) codes[i] = kBarEmpty;
+  for (int i = 1; i < kLcdColumns - 1; ++i)
+    codes[i] = kBarEmpty;
   codes[kLcdColumns - 1] = kBarRightEmpty;
   if (fill < 4) {
     codes[0] = static_cast<std::uint8_t>(fill + 1);
   } else if (fill <= 194) {
     codes[0] = kBarFull;
     int q = static_cast<int>(fill - 4) / 5, r = static_cast<int>(fill - 4) % 5;
-    for (int i = 1; i <= q; ++i) codes[i] = kBarFull;
-    if (q < 38) codes[q + 1] = static_cast<std::uint8_t>(r);
+    for (int i = 1; i <= q; ++i)
+      codes[i] = kBarFull;
+    if (q < 38)
+      codes[q + 1] = static_cast<std::uint8_t>(r);
   } else {
-    for (int i = 0; i < kLcdColumns - 1; ++i) codes[i] = kBarFull;
+    for (int i = 0; i < kLcdColumns - 1; ++i)
+      codes[i] = kBarFull;
     int r = static_cast<int>(fill - 4) % 5;
     codes[kLcdColumns - 1] = r + 5 == 9 ? kBarFull : static_cast<std::uint8_t>(r + 5);
   }
   LcdSetCursor(0, 7);
-  for (int i = 0; i < kLcdColumns; ++i) LcdPutChar(codes[i], i == kLcdColumns - 1);
+  for (int i = 0; i < kLcdColumns; ++i)
+    LcdPutChar(codes[i], i == kLcdColumns - 1);
   lastFill_ = static_cast<int>(fill);
   LcdKeepVisible();
 }
 
 void Splash::ShowSplash(bool autoClose) {
-  if (shown_.exchange(true)) return;
+  if (shown_.exchange(true))
+    return;
   screen_.splashCreate(autoClose);
-  if (!autoClose) host_.sleep(50);
+  if (!autoClose)
+    host_.sleep(50);
 }
 
-void Splash::CloseSplash() { screen_.splashCloseAfter(1); }
+void Splash::CloseSplash() {
+  screen_.splashCloseAfter(1);
+}
 
 void Splash::onClosed() {
   alreadyRunning_ = false;

@@ -10,10 +10,13 @@
 NodeTable::NodeTable() {
   // calloc: 65 536 records are mostly never touched, so let the OS zero them lazily.
   nodes_ = static_cast<TreeNode*>(std::calloc(kMaxNodes, sizeof(TreeNode)));
-  if (!nodes_) throw std::bad_alloc();
+  if (!nodes_)
+    throw std::bad_alloc();
 }
 
-NodeTable::~NodeTable() { std::free(nodes_); }
+NodeTable::~NodeTable() {
+  std::free(nodes_);
+}
 
 bool isDeviceType(int type) {
   return type == Sampler || type == FixedDisk || type == RemovableDisk || type == CdRomDrive ||
@@ -26,15 +29,18 @@ void setNodeName(TreeNode& node, const char* name) {
 
 void TrimTrailingBlanks(char* text) {
   std::size_t n = std::strlen(text);
-  while (n > 0 && text[n - 1] == ' ') text[--n] = '\0';
+  while (n > 0 && text[n - 1] == ' ')
+    text[--n] = '\0';
 }
 
 int addNode(Context& ctx, int parent, int type, const char* name) {
   NodeTable& t = ctx.nodes;
-  if (t.count >= kMaxNodes) return 0;  // never reached: no device holds that many items
+  if (t.count >= kMaxNodes)
+    return 0;  // never reached: no device holds that many items
   int v = t.count;
+  // Records past the end are kept zeroed, except for a bank's number, which
+  // its creator sets first so the row lands in number order.
   TreeNode& n = t[v];
-  std::memset(&n, 0, sizeof n);
   n.type = type;
   n.parent = parent;
   n.ready = isDeviceType(type) ? 0 : 1;
@@ -49,13 +55,22 @@ int addNode(Context& ctx, int parent, int type, const char* name) {
     insertListRow(ctx, v);
     setListRow(ctx, v);
   }
-  if (type == Root) t.rootIndex = v;
+  if (type == Root)
+    t.rootIndex = v;
   return v;
+}
+
+int addBankNode(Context& ctx, int device, const char* name, int number) {
+  if (ctx.nodes.count >= kMaxNodes)
+    return 0;
+  ctx.nodes[ctx.nodes.count].number = number;
+  return addNode(ctx, device, Bank, name);
 }
 
 int addPlaceholder(Context& ctx, int node) {
   NodeTable& t = ctx.nodes;
-  if (t.count >= kMaxNodes || !t.valid(node)) return 0;
+  if (t.count >= kMaxNodes || !t.valid(node))
+    return 0;
   int v = t.count;
   TreeNode& n = t[v];
   std::memset(&n, 0, sizeof n);
@@ -75,20 +90,27 @@ static void dropRecord(NodeTable& t, int i) {
   --t.count;
   std::memset(&t[t.count], 0, sizeof(TreeNode));
   for (int k = i; k < t.count; ++k) {
-    if (t[k].parent > i) --t[k].parent;
+    if (t[k].parent > i)
+      --t[k].parent;
   }
   // The view state names nodes by index too.
-  if (t.selectedNode > i) --t.selectedNode;
-  if (t.shownNode > i) --t.shownNode;
+  if (t.selectedNode > i)
+    --t.selectedNode;
+  if (t.shownNode > i)
+    --t.shownNode;
 }
 
 void removeChildren(Context& ctx, int node, bool refreshList) {
   NodeTable& t = ctx.nodes;
   for (int i = t.count - 1; i >= 1; --i) {
-    if (t[i].parent != node) continue;
-    if (t[i].treeItem != kNoItem) ctx.views.treeDelete(t[i].treeItem);
-    if (t.selectedNode == i) t.selectedNode = node;
-    if (t.shownNode == i) t.shownNode = 0;
+    if (t[i].parent != node)
+      continue;
+    if (t[i].treeItem != kNoItem)
+      ctx.views.treeDelete(t[i].treeItem);
+    if (t.selectedNode == i)
+      t.selectedNode = node;
+    if (t.shownNode == i)
+      t.shownNode = 0;
     dropRecord(t, i);
   }
   if (refreshList && node != 0 && (t.shownNode == node || t.shownNode == t[node].parent)) {
@@ -99,17 +121,23 @@ void removeChildren(Context& ctx, int node, bool refreshList) {
 
 void removeNode(Context& ctx, int node, bool refreshList) {
   NodeTable& t = ctx.nodes;
-  if (!t.valid(node)) return;
+  if (!t.valid(node))
+    return;
   removeChildren(ctx, node, false);
   int p = t[node].parent;
   int d = t[node].device;
-  if (t[node].treeItem != kNoItem) ctx.views.treeDelete(t[node].treeItem);
-  if (t.selectedNode == node) t.selectedNode = p;
-  if (t.shownNode == node) t.shownNode = 0;
+  if (t[node].treeItem != kNoItem)
+    ctx.views.treeDelete(t[node].treeItem);
+  if (t.selectedNode == node)
+    t.selectedNode = p;
+  if (t.shownNode == node)
+    t.shownNode = 0;
   dropRecord(t, node);
-  if (p > node) --p;  // never: parents come first
+  if (p > node)
+    --p;  // never: parents come first
   for (int k = node; k < t.count; ++k) {
-    if (t[k].parent == p && t[k].device > d) --t[k].device;
+    if (t[k].parent == p && t[k].device > d)
+      --t[k].device;
   }
   if (refreshList) {
     t.shownNode = 0;
@@ -120,16 +148,19 @@ void removeNode(Context& ctx, int node, bool refreshList) {
 int firstChild(const Context& ctx, int node) {
   const NodeTable& t = ctx.nodes;
   for (int i = 1; i < t.count; ++i) {
-    if (t[i].parent == node) return i;
+    if (t[i].parent == node)
+      return i;
   }
   return 0;
 }
 
 int nodeByTreeItem(const Context& ctx, TreeItem item) {
   const NodeTable& t = ctx.nodes;
-  if (item == kNoItem) return 0;
+  if (item == kNoItem)
+    return 0;
   for (int i = 1; i < t.count; ++i) {
-    if (t[i].treeItem == item) return i;
+    if (t[i].treeItem == item)
+      return i;
   }
   return 0;
 }
@@ -138,8 +169,10 @@ int findDeviceNode(const Context& ctx, int node) {
   const NodeTable& t = ctx.nodes;
   // Parents always have lower indexes, so the climb ends.
   while (t.valid(node)) {
-    if (isDeviceType(t[node].type)) return node;
-    if (t[node].parent >= node) return 0;
+    if (isDeviceType(t[node].type))
+      return node;
+    if (t[node].parent >= node)
+      return 0;
     node = t[node].parent;
   }
   return 0;
@@ -148,8 +181,10 @@ int findDeviceNode(const Context& ctx, int node) {
 int findDiskOsNode(const Context& ctx, int node) {
   const NodeTable& t = ctx.nodes;
   while (t.valid(node)) {
-    if (t[node].type == DiskOsNode || t[node].type == SamplerDiskOsNode) return node;
-    if (t[node].parent >= node) return 0;
+    if (t[node].type == DiskOsNode || t[node].type == SamplerDiskOsNode)
+      return node;
+    if (t[node].parent >= node)
+      return 0;
     node = t[node].parent;
   }
   return 0;
@@ -164,7 +199,8 @@ void insertListRow(Context& ctx, int node) {
     bool found = false;
     for (int row = 0; row < rows; ++row) {
       int other = v.listNode(row);
-      if (!t.valid(other) || t[other].number <= t[node].number) continue;
+      if (!t.valid(other) || t[other].number <= t[node].number)
+        continue;
       if (!found) {
         position = row;
         found = true;
@@ -178,8 +214,10 @@ void insertListRow(Context& ctx, int node) {
 void setListRow(Context& ctx, int node) {
   NodeTable& t = ctx.nodes;
   const TreeNode& n = t[node];
-  if (n.type != Bank && n.type != Sample) return;
-  if (n.listItem < 0) return;
+  if (n.type != Bank && n.type != Sample)
+    return;
+  if (n.listItem < 0)
+    return;
   char id[16];
   if (n.type == Bank) {
     std::snprintf(id, sizeof id, "B%.2d", n.number);
@@ -200,7 +238,8 @@ void updateNodeRow(Context& ctx, int node) {
       setListRow(ctx, node);
     }
   }
-  if (t[node].treeItem != kNoItem) v.treeSetText(t[node].treeItem, t[node].name);
+  if (t[node].treeItem != kNoItem)
+    v.treeSetText(t[node].treeItem, t[node].name);
 }
 
 std::string FormatSize(std::uint32_t bytes) {
@@ -227,8 +266,10 @@ std::string FormatSize(std::uint32_t bytes) {
 
 void showNodeInList(Context& ctx, int node) {
   NodeTable& t = ctx.nodes;
-  if (t.valid(node) && (t[node].type == Bank || t[node].type == Sample)) node = t[node].parent;
-  if (node == t.shownNode) return;
+  if (t.valid(node) && (t[node].type == Bank || t[node].type == Sample))
+    node = t[node].parent;
+  if (node == t.shownNode)
+    return;
   ctx.views.listDeleteAll();
   if (t.valid(node)) {
     bool listed = false;
@@ -238,11 +279,14 @@ void showNodeInList(Context& ctx, int node) {
       listed = true;
     }
     if (!listed) {
-      for (int i = 0; i < t.count; ++i) t[i].listItem = -1;
+      for (int i = 0; i < t.count; ++i)
+        t[i].listItem = -1;
     }
     for (int i = 1; i < t.count; ++i) {
-      if (t[i].parent != node) continue;
-      if (!listed) insertListRow(ctx, i);
+      if (t[i].parent != node)
+        continue;
+      if (!listed)
+        insertListRow(ctx, i);
       setListRow(ctx, i);
     }
   }
@@ -284,7 +328,8 @@ void listDevice(Context& ctx, int node, bool expand) {
     lcd.LcdSelectPage(page);
   }
   if (t.valid(node)) {
-    if (expand) ctx.views.treeExpand(t[node].treeItem, true);
+    if (expand)
+      ctx.views.treeExpand(t[node].treeItem, true);
     t[node].ready = valid ? 1 : 0;
   }
   ctx.busy = 0;

@@ -73,6 +73,8 @@ class NodeTable {
 bool isDeviceType(int type);
 
 int addNode(Context& ctx, int parent, int type, const char* name);
+// A bank node whose row is inserted in number order.
+int addBankNode(Context& ctx, int device, const char* name, int number);
 int addPlaceholder(Context& ctx, int node);
 void removeChildren(Context& ctx, int node, bool refreshList);
 void removeNode(Context& ctx, int node, bool refreshList);

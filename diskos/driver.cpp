@@ -6,23 +6,28 @@
 #include "app/context.h"
 
 std::uint32_t DiskOsDriver::handle(DiskOsRequest& request) {
-  if (ownIndex_ < 0) ownIndex_ = static_cast<int>(request.diskOs);
+  if (ownIndex_ < 0)
+    ownIndex_ = static_cast<int>(request.diskOs);
   std::uint32_t cg1 = static_cast<std::uint32_t>(request.cg1);
   bool singleCode = cg1 != 0 && (cg1 & (cg1 - 1)) == 0;
-  if (singleCode && (cg1 & servedCodes_)) return serve(request);
+  if (singleCode && (cg1 & servedCodes_))
+    return serve(request);
   std::uint32_t cg2 = static_cast<std::uint32_t>(request.cg2);
   bool singleSub = cg2 != 0 && (cg2 & (cg2 - 1)) == 0;
-  if (singleSub && (cg2 & servedSubCodes_)) return serveSub(request);
+  if (singleSub && (cg2 & servedSubCodes_))
+    return serveSub(request);
   ReportDiskOsError(ctx, request);
   return DiskOsNotServed;
 }
 
 bool RegisterDiskOs(Context& ctx, DiskOsDriver& driver) {
   DiskOsTable& table = ctx.diskOses;
-  if (table.count >= kMaxDiskOses) return false;
+  if (table.count >= kMaxDiskOses)
+    return false;
   DiskOsRequest request = makeRequest(Register);
   request.diskOs = static_cast<DiskOsWord>(table.count);
-  if (driver.handle(request) != 0) return false;
+  if (driver.handle(request) != 0)
+    return false;
   table.entries[table.count].handler = &driver;
   ++table.count;
   ctx.views.treeRepaint();
@@ -30,13 +35,15 @@ bool RegisterDiskOs(Context& ctx, DiskOsDriver& driver) {
 }
 
 std::uint32_t SendDiskOs(Context& ctx, DiskOsRequest& request) {
-  if (request.diskOs >= static_cast<DiskOsWord>(ctx.diskOses.count)) return DiskOsNotServed;
+  if (request.diskOs >= static_cast<DiskOsWord>(ctx.diskOses.count))
+    return DiskOsNotServed;
   DiskOsDriver* driver = ctx.diskOses.entries[request.diskOs].handler;
   return driver ? driver->handle(request) : static_cast<std::uint32_t>(DiskOsNotServed);
 }
 
 void SetDiskOsName(Context& ctx, int slot, const char* name) {
-  if (slot < 0 || slot >= kMaxDiskOses) return;
+  if (slot < 0 || slot >= kMaxDiskOses)
+    return;
   char* out = ctx.diskOses.entries[slot].name;
   std::snprintf(out, kDiskOsNameSize, "%s", name);
 }

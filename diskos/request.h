@@ -70,6 +70,7 @@ inline DiskOsRequest makeSubRequest(std::uint32_t cg2) {
 // the count, or 0 when the buffer cannot hold it.
 inline std::uint32_t transferCount(const DiskOsRequest& r) {
   std::uint64_t count = r.par1 == 0 ? 1 : static_cast<std::uint32_t>(r.par1);
-  if (r.bufI == 0 || static_cast<std::uint64_t>(r.bIsz) < count * kSectorSize) return 0;
+  if (r.bufI == 0 || static_cast<std::uint64_t>(r.bIsz) < count * kSectorSize)
+    return 0;
   return static_cast<std::uint32_t>(count);
 }

@@ -49,7 +49,9 @@ inline void putLe16(std::uint8_t* p, std::uint16_t v) {
   p[1] = static_cast<std::uint8_t>(v >> 8);
 }
 // The one byte exchange of 16-bit values between the disk's and the host's order.
-inline std::uint16_t swap16(std::uint16_t v) { return static_cast<std::uint16_t>(v << 8 | v >> 8); }
+inline std::uint16_t swap16(std::uint16_t v) {
+  return static_cast<std::uint16_t>(v << 8 | v >> 8);
+}
 
 DiskInfo ReadDiskInfo(const std::uint8_t* sector);
 std::uint16_t DiskInfoChecksumV2(const std::uint8_t* sector);

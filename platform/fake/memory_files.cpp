@@ -5,11 +5,13 @@
 
 FileHandle MemoryFiles::open(const std::string& path, FileOpen how) {
   for (auto& entry : open_) {
-    if (entry.second.path == path) return kNoFile;  // never shared
+    if (entry.second.path == path)
+      return kNoFile;  // never shared
   }
   bool writable = how != FileOpen::ReadExisting;
   if (how == FileOpen::CreateAlways) {
-    if (readOnly_.count(path)) return kNoFile;
+    if (readOnly_.count(path))
+      return kNoFile;
     files_[path].clear();
   } else if (!files_.count(path) || (writable && readOnly_.count(path))) {
     return kNoFile;
@@ -19,7 +21,9 @@ FileHandle MemoryFiles::open(const std::string& path, FileOpen how) {
   return h;
 }
 
-void MemoryFiles::close(FileHandle file) { open_.erase(file); }
+void MemoryFiles::close(FileHandle file) {
+  open_.erase(file);
+}
 
 MemoryFiles::OpenFile* MemoryFiles::find(FileHandle file) {
   auto it = open_.find(file);
@@ -29,9 +33,11 @@ MemoryFiles::OpenFile* MemoryFiles::find(FileHandle file) {
 bool MemoryFiles::read(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* got) {
   *got = 0;
   OpenFile* f = find(file);
-  if (!f) return false;
+  if (!f)
+    return false;
   ++reads;
-  if (failReadAt > 0 && --failReadAt == 0) return false;
+  if (failReadAt > 0 && --failReadAt == 0)
+    return false;
   const auto& bytes = files_[f->path];
   if (f->position < bytes.size()) {
     std::uint64_t n = std::min<std::uint64_t>(count, bytes.size() - f->position);
@@ -44,11 +50,14 @@ bool MemoryFiles::read(FileHandle file, void* buffer, std::uint32_t count, std::
 
 bool MemoryFiles::write(FileHandle file, const void* buffer, std::uint32_t count) {
   OpenFile* f = find(file);
-  if (!f || !f->writable) return false;
+  if (!f || !f->writable)
+    return false;
   ++writes;
-  if (failWriteAt > 0 && --failWriteAt == 0) return false;
+  if (failWriteAt > 0 && --failWriteAt == 0)
+    return false;
   auto& bytes = files_[f->path];
-  if (bytes.size() < f->position + count) bytes.resize(f->position + count);
+  if (bytes.size() < f->position + count)
+    bytes.resize(f->position + count);
   std::memcpy(bytes.data() + f->position, buffer, count);
   f->position += count;
   return true;
@@ -56,33 +65,38 @@ bool MemoryFiles::write(FileHandle file, const void* buffer, std::uint32_t count
 
 bool MemoryFiles::seek(FileHandle file, std::uint64_t offset) {
   OpenFile* f = find(file);
-  if (!f) return false;
+  if (!f)
+    return false;
   f->position = offset;
   return true;
 }
 
 bool MemoryFiles::seekEnd(FileHandle file) {
   OpenFile* f = find(file);
-  if (!f) return false;
+  if (!f)
+    return false;
   f->position = files_[f->path].size();
   return true;
 }
 
 bool MemoryFiles::size(FileHandle file, std::uint64_t* bytes) {
   OpenFile* f = find(file);
-  if (!f) return false;
+  if (!f)
+    return false;
   *bytes = files_[f->path].size();
   return true;
 }
 
 bool MemoryFiles::remove(const std::string& path) {
   for (auto& entry : open_) {
-    if (entry.second.path == path) return false;
+    if (entry.second.path == path)
+      return false;
   }
   return files_.erase(path) != 0;
 }
 
 std::string MemoryFiles::fullPath(const std::string& name) {
-  if (name.size() > 1 && name[1] == ':') return name;
+  if (name.size() > 1 && name[1] == ':')
+    return name;
   return "C:\\Work\\" + name;
 }

@@ -6,7 +6,8 @@ RegKey MemoryRegistry::createKey(RegKey parent, const std::string& path) {
     full = path;
   } else {
     auto it = open_.find(parent);
-    if (it == open_.end()) return kNoKey;
+    if (it == open_.end())
+      return kNoKey;
     full = it->second + "\\" + path;
   }
   keys_[full];
@@ -23,30 +24,35 @@ MemoryRegistry::Values* MemoryRegistry::values(RegKey key) {
 bool MemoryRegistry::readString(RegKey key, const std::string& name, std::size_t maxBytes,
                                 std::string* value) {
   Values* v = values(key);
-  if (!v || !v->count(name) || (*v)[name].isNumber) return false;
+  if (!v || !v->count(name) || (*v)[name].isNumber)
+    return false;
   const std::string& text = (*v)[name].text;
-  if (text.size() + 1 > maxBytes) return false;
+  if (text.size() + 1 > maxBytes)
+    return false;
   *value = text;
   return true;
 }
 
 bool MemoryRegistry::readNumber(RegKey key, const std::string& name, std::uint32_t* value) {
   Values* v = values(key);
-  if (!v || !v->count(name) || !(*v)[name].isNumber) return false;
+  if (!v || !v->count(name) || !(*v)[name].isNumber)
+    return false;
   *value = (*v)[name].number;
   return true;
 }
 
 bool MemoryRegistry::writeString(RegKey key, const std::string& name, const std::string& value) {
   Values* v = values(key);
-  if (!v) return false;
+  if (!v)
+    return false;
   (*v)[name] = Value{false, 0, value};
   return true;
 }
 
 bool MemoryRegistry::writeNumber(RegKey key, const std::string& name, std::uint32_t value) {
   Values* v = values(key);
-  if (!v) return false;
+  if (!v)
+    return false;
   (*v)[name] = Value{true, value, ""};
   return true;
 }

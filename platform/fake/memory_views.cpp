@@ -10,23 +10,30 @@ TreeItem MemoryViews::treeInsert(TreeItem parent, const std::string& text, int i
 }
 
 void MemoryViews::treeDelete(TreeItem item) {
-  for (TreeItem child : children(item)) treeDelete(child);
+  for (TreeItem child : children(item))
+    treeDelete(child);
   items.erase(item);
   order.erase(std::remove(order.begin(), order.end(), item), order.end());
-  if (selected == item) selected = kNoItem;
+  if (selected == item)
+    selected = kNoItem;
 }
 
 void MemoryViews::treeSetText(TreeItem item, const std::string& text) {
-  if (items.count(item)) items[item].text = text;
+  if (items.count(item))
+    items[item].text = text;
 }
 
 void MemoryViews::treeExpand(TreeItem item, bool post) {
-  if (post) ++postedExpands;
-  if (items.count(item)) items[item].expanded = true;
+  if (post)
+    ++postedExpands;
+  if (items.count(item))
+    items[item].expanded = true;
 }
 
 void MemoryViews::treeCollapse(TreeItem item) {
-  if (items.count(item)) items[item].expanded = false;
+  // As the real tree view: an item without children keeps its expanded mark.
+  if (items.count(item) && !children(item).empty())
+    items[item].expanded = false;
 }
 
 bool MemoryViews::treeIsExpanded(TreeItem item) {
@@ -34,19 +41,23 @@ bool MemoryViews::treeIsExpanded(TreeItem item) {
 }
 
 void MemoryViews::treeSelect(TreeItem item) {
-  if (!refuseSelection && items.count(item)) selected = item;
+  if (!refuseSelection && items.count(item))
+    selected = item;
 }
 
 bool MemoryViews::treeIsShown(TreeItem item) {
-  if (!items.count(item)) return false;
+  if (!items.count(item))
+    return false;
   for (TreeItem p = items[item].parent; p != kNoItem; p = items[p].parent) {
-    if (!items[p].expanded) return false;
+    if (!items[p].expanded)
+      return false;
   }
   return true;
 }
 
 int MemoryViews::listInsert(int row, const std::string& text, int image, int node) {
-  if (row < 0 || row > static_cast<int>(rows.size())) row = static_cast<int>(rows.size());
+  if (row < 0 || row > static_cast<int>(rows.size()))
+    row = static_cast<int>(rows.size());
   Row r;
   r.text[0] = text;
   r.image = image;
@@ -72,13 +83,15 @@ bool MemoryViews::listIsSelected(int row) {
 std::vector<TreeItem> MemoryViews::children(TreeItem parent) const {
   std::vector<TreeItem> out;
   for (TreeItem item : order) {
-    if (items.at(item).parent == parent) out.push_back(item);
+    if (items.at(item).parent == parent)
+      out.push_back(item);
   }
   return out;
 }
 
 std::vector<std::string> MemoryViews::rowTexts(int column) const {
   std::vector<std::string> out;
-  for (const Row& r : rows) out.push_back(r.text[column]);
+  for (const Row& r : rows)
+    out.push_back(r.text[column]);
   return out;
 }

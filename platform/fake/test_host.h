@@ -22,7 +22,7 @@ class TestHost : public Host {
 
   std::vector<std::string> messages;
   std::vector<std::string> questions;
-  std::deque<bool> answers;  // empty: answer OK
+  std::deque<bool> answers;      // empty: answer OK
   unsigned long long clock = 0;  // virtual milliseconds slept
   bool runWorkersAtOnce = true;
   int workersStarted = 0;

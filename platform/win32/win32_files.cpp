@@ -2,21 +2,27 @@
 
 #include <windows.h>
 
-static HANDLE toHandle(FileHandle f) { return reinterpret_cast<HANDLE>(f); }
+static HANDLE toHandle(FileHandle f) {
+  return reinterpret_cast<HANDLE>(f);
+}
 
 FileHandle Win32Files::open(const std::string& path, FileOpen how) {
   DWORD access = GENERIC_READ;
   DWORD disposition = OPEN_EXISTING;
-  if (how != FileOpen::ReadExisting) access |= GENERIC_WRITE;
-  if (how == FileOpen::CreateAlways) disposition = CREATE_ALWAYS;
-  HANDLE h = CreateFileA(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) return kNoFile;
+  if (how != FileOpen::ReadExisting)
+    access |= GENERIC_WRITE;
+  if (how == FileOpen::CreateAlways)
+    disposition = CREATE_ALWAYS;
+  HANDLE h =
+      CreateFileA(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE)
+    return kNoFile;
   return reinterpret_cast<FileHandle>(h);
 }
 
 void Win32Files::close(FileHandle file) {
-  if (file != kNoFile) CloseHandle(toHandle(file));
+  if (file != kNoFile)
+    CloseHandle(toHandle(file));
 }
 
 bool Win32Files::read(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* got) {
@@ -45,23 +51,28 @@ bool Win32Files::seekEnd(FileHandle file) {
 
 bool Win32Files::size(FileHandle file, std::uint64_t* bytes) {
   LARGE_INTEGER s;
-  if (!GetFileSizeEx(toHandle(file), &s)) return false;
+  if (!GetFileSizeEx(toHandle(file), &s))
+    return false;
   *bytes = static_cast<std::uint64_t>(s.QuadPart);
   return true;
 }
 
-bool Win32Files::remove(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+bool Win32Files::remove(const std::string& path) {
+  return DeleteFileA(path.c_str()) != FALSE;
+}
 
 std::string Win32Files::fullPath(const std::string& name) {
   char buffer[MAX_PATH];
   DWORD n = GetFullPathNameA(name.c_str(), sizeof buffer, buffer, nullptr);
-  if (n == 0 || n >= sizeof buffer) return name;
+  if (n == 0 || n >= sizeof buffer)
+    return name;
   return buffer;
 }
 
 std::string Win32Files::tempFolder() {
   char buffer[MAX_PATH + 1];
   DWORD n = GetTempPathA(sizeof buffer, buffer);
-  if (n == 0 || n >= sizeof buffer) return ".\\";
+  if (n == 0 || n >= sizeof buffer)
+    return ".\\";
   return buffer;
 }

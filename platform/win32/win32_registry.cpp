@@ -19,19 +19,22 @@ RegKey Win32Registry::createKey(RegKey parent, const std::string& path) {
 }
 
 void Win32Registry::closeKey(RegKey key) {
-  if (key != kNoKey && key != kLocalMachine) RegCloseKey(toKey(key));
+  if (key != kNoKey && key != kLocalMachine)
+    RegCloseKey(toKey(key));
 }
 
 bool Win32Registry::readString(RegKey key, const std::string& name, std::size_t maxBytes,
                                std::string* value) {
-  if (maxBytes == 0) return false;
+  if (maxBytes == 0)
+    return false;
   std::vector<char> buffer(maxBytes + 1, '\0');
   DWORD type = 0, bytes = static_cast<DWORD>(maxBytes);
   if (RegQueryValueExA(toKey(key), name.empty() ? nullptr : name.c_str(), nullptr, &type,
                        reinterpret_cast<BYTE*>(buffer.data()), &bytes) != ERROR_SUCCESS) {
     return false;
   }
-  if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+  if (type != REG_SZ && type != REG_EXPAND_SZ)
+    return false;
   // A stored value need not end in a zero; never read past what was returned.
   buffer[bytes < maxBytes ? bytes : maxBytes] = '\0';
   *value = buffer.data();

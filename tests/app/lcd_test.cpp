@@ -14,12 +14,14 @@ struct LcdTest : ::testing::Test {
 
   std::string row(int page, int r) {
     std::string s;
-    for (int c = 0; c < kLcdColumns; ++c) s += static_cast<char>(lcd.at(page, r, c));
+    for (int c = 0; c < kLcdColumns; ++c)
+      s += static_cast<char>(lcd.at(page, r, c));
     return s;
   }
   std::vector<int> barCodes() {
     std::vector<int> codes;
-    for (int c = 0; c < kLcdColumns; ++c) codes.push_back(lcd.at(kLcdProgressPage, 7, c));
+    for (int c = 0; c < kLcdColumns; ++c)
+      codes.push_back(lcd.at(kLcdProgressPage, 7, c));
     return codes;
   }
   void SetUp() override { lcd.LcdInit(); }
@@ -92,7 +94,8 @@ TEST_F(LcdTest, BeginProgressCopiesRowsZeroToSixAndDrawsEmptyBar) {
   }
   EXPECT_EQ(lcd.LcdBeginProgress(), 3);
   EXPECT_EQ(lcd.LcdCurrentPage(), kLcdProgressPage);
-  for (int r = 0; r < 7; ++r) EXPECT_EQ(row(9, r), row(3, r));
+  for (int r = 0; r < 7; ++r)
+    EXPECT_EQ(row(9, r), row(3, r));
   std::vector<int> empty(40, kBarEmpty);
   empty[0] = kBarLeftEmpty;
   empty[39] = kBarRightEmpty;
@@ -116,7 +119,8 @@ TEST_F(LcdTest, ProgressBarCodesAtTheBoundaries) {
 
   lcd.LcdAdvanceProgress(50);  // fill 99
   expected.assign(40, kBarEmpty);
-  for (int i = 0; i <= 19; ++i) expected[i] = kBarFull;
+  for (int i = 0; i <= 19; ++i)
+    expected[i] = kBarFull;
   expected[20] = 0;
   expected[39] = kBarRightEmpty;
   EXPECT_EQ(barCodes(), expected);
@@ -156,7 +160,8 @@ TEST_F(LcdTest, WindowPopsUpOnWriteAndHidesAfterCountdown) {
   EXPECT_TRUE(lcd.visible());
   EXPECT_TRUE(t.screen.shown);
   EXPECT_EQ(t.host.clock, 100u);  // the pause at pop-up
-  for (int i = 0; i < 4; ++i) lcd.onTimer();
+  for (int i = 0; i < 4; ++i)
+    lcd.onTimer();
   EXPECT_TRUE(lcd.visible());
   lcd.onTimer();
   EXPECT_FALSE(lcd.visible());
@@ -164,7 +169,8 @@ TEST_F(LcdTest, WindowPopsUpOnWriteAndHidesAfterCountdown) {
 
   lcd.LcdHoldFor(15);
   lcd.LcdPrint("again");
-  for (int i = 0; i < 14; ++i) lcd.onTimer();
+  for (int i = 0; i < 14; ++i)
+    lcd.onTimer();
   EXPECT_TRUE(lcd.visible());
   lcd.onTimer();
   EXPECT_FALSE(lcd.visible());
