@@ -18,6 +18,13 @@ if [ "${KORRIN_SKIP_SANITIZE:-0}" != 1 ]; then
   configure build/asan -DCMAKE_BUILD_TYPE=Debug -DKORRIN_SANITIZE=ON
   cmake --build build/asan -j "$jobs"
 fi
+# Fuzz targets, instrumented by clang's libFuzzer.
+if [ "${KORRIN_SKIP_FUZZ:-0}" != 1 ] && ls fuzz/*.cpp >/dev/null 2>&1; then
+  CC=clang CXX=clang++ configure build/fuzz -DCMAKE_BUILD_TYPE=Debug -DKORRIN_FUZZ=ON
+  for src in fuzz/*.cpp; do
+    cmake --build build/fuzz -j "$jobs" --target "$(basename "$src" .cpp)"
+  done
+fi
 configure build/win32 -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
   -DKORRIN_GENERATOR="$top/build/native/tools/korrin_gen"

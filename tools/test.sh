@@ -9,6 +9,20 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 ctest --test-dir build/native --output-on-failure -j "$(nproc)"
 ctest --test-dir build/asan --output-on-failure -j "$(nproc)"
+# Each fuzz target runs for a bounded time from its seed corpus.
+for src in fuzz/*.cpp; do
+  [ -f "$src" ] || continue
+  name=$(basename "$src" .cpp)
+  corpus="build/fuzz/corpus-$name"
+  mkdir -p "$corpus"
+  [ -d "fuzz/seeds/$name" ] && cp -n fuzz/seeds/"$name"/* "$corpus"/ 2>/dev/null || true
+  echo "Fuzzing $name"
+  if ! "build/fuzz/$name" -max_total_time="${KORRIN_FUZZ_SECONDS:-30}" -rss_limit_mb=2048 \
+    "$corpus" >"build/fuzz/$name.log" 2>&1; then
+    tail -n 40 "build/fuzz/$name.log"
+    exit 1
+  fi
+done
 # Wine tests share one prefix: run them one at a time.
 ctest --test-dir build/win32 --output-on-failure
 echo "All tests passed."
