@@ -23,6 +23,11 @@ struct BankEntry {
 BankEntry DecodeBankEntry(const std::uint8_t* entry);
 // Writes a new entry: flags 0x81 and zeros in bytes 27-31 whatever entry.flags says.
 void EncodeNewBankEntry(const BankEntry& entry, std::uint8_t* out);
+// The entry import writes for a bank of the given size (flags 0x81).
+BankEntry NewBankEntry(const char* name16, std::uint16_t number, std::uint16_t firstBlock,
+                       std::uint32_t bytes, std::uint32_t blockSectors);
+// Index 0..15 of the first entry of the sector whose in-use bit is clear; -1 if none.
+int FirstFreeEntry(const std::uint8_t* sector);
 // In use and numbered below 100.
 bool IsBankEntry(const std::uint8_t* entry);
 bool IsEntryInUse(const std::uint8_t* entry);
@@ -34,7 +39,8 @@ bool IsUnusedIndexSector(const std::uint8_t* sector);
 
 // Size in bytes from the three size fields (32-bit, wrapping).
 std::uint32_t DecodeBankSize(const BankEntry& entry, std::uint32_t blockSectors);
-// Sets the three size fields for a bank of the given size.
+// Sets the three size fields for a bank of the given size. The fields fit in
+// 16 bits for every 32-bit size when blockSectors is at least 128.
 void EncodeBankSize(std::uint32_t bytes, std::uint32_t blockSectors, BankEntry* entry);
 // 16 name bytes without a final "X" and trailing blanks.
 std::string BankDisplayName(const char* name16);
@@ -45,6 +51,10 @@ struct FirSlot {
   std::uint32_t offset;  // byte offset in that sector
 };
 FirSlot FirSlotOf(std::uint32_t indexSector);
+// Stores in the FIR sector that holds it the slot of Bank Index sector k: the
+// disk sector number bankIndexSector + k, cut to 16 bits.
+void WriteFirSlot(std::uint8_t* firSectorBytes, std::uint32_t indexSector,
+                  std::uint32_t bankIndexSector);
 
 // The lowest number 0..99 not in use (used[n] true when taken); -1 when all are.
 int LowestFreeBankNumber(const bool used[kMaxBanks]);
