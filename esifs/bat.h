@@ -8,6 +8,8 @@ constexpr std::uint16_t kBatFree = 0x0000;
 constexpr std::uint16_t kBatEnd = 0x7FFF;
 constexpr std::uint32_t kMaxBatSectors = 128;
 constexpr std::uint32_t kMaxBatEntries = kMaxBatSectors * 512 / 2;  // 32 768
+// Block 0x7FFF would read as the end marker, so no chain can name it.
+constexpr std::uint32_t kHighestBlock = 0x7FFE;
 
 class Bat {
  public:
@@ -15,8 +17,13 @@ class Bat {
   Bat(std::uint8_t* bytes, std::uint32_t sectors);
 
   std::uint32_t entryCount() const { return entries_; }
-  std::uint16_t get(std::uint32_t block) const;  // 0x7FFF past the table's end
-  void set(std::uint32_t block, std::uint16_t value);  // ignored past the end
+  // Entry 0 and entries past the table's end belong to no block: get answers
+  // 0x7FFF for them and set leaves them as they are.
+  std::uint16_t get(std::uint32_t block) const;
+  void set(std::uint32_t block, std::uint16_t value);
+  // Highest block number this table can describe for a disk of blockCount
+  // blocks: limited by the table's size and by 0x7FFE.
+  std::uint32_t lastBlock(std::uint32_t blockCount) const;
 
   // Lowest free block in start..blockCount (inclusive), 0 if none.
   std::uint32_t BatFindFree(std::uint32_t start, std::uint32_t blockCount) const;
@@ -28,7 +35,4 @@ class Bat {
   std::uint32_t entries_;
 };
 
-// Walks a chain from first, calling visit(block) for each block; stops at
-// 0x7FFF or after maxBlocks. Returns false for a chain that loops, meets a
-// free block or block 0, or leaves 1..blockCount.
-// (Implemented in esifs/chain.cpp.)
+// Walking, building and freeing chains: esifs/chain.h.
