@@ -2,6 +2,7 @@
 // The disk information sector (sector 0) of an ESi disk: its fields and its
 // two checksum forms.
 #include <cstdint>
+#include <string>
 
 constexpr int kDiskInfoSize = 512;
 
@@ -63,3 +64,18 @@ bool IsEsiDiskInfo(const std::uint8_t* sector);
 bool IsV2Compatible(const std::uint8_t* sector);
 // Rewrites the stored checksum in the form older ESi systems read.
 void ConvertToV2Checksum(std::uint8_t* sector);
+
+// Sectors per block (128 << (blockSizeCode - 1)); 0 for a code outside 1..8,
+// whose blocks would not fit a one-byte block factor.
+std::uint32_t BlockSectors(const DiskInfo& d);
+// First sector of block b (1..blockCount) of a disk that IsUsableEsiDisk accepts.
+std::uint32_t FirstSectorOfBlock(const DiskInfo& d, std::uint32_t block);
+// Sectors from firSector that hold the File Index Reference slots of all
+// bankIndexCount Bank Index sectors.
+std::uint32_t FirSlotSectors(const DiskInfo& d);
+// Whether Korrin can work on this disk without reading or writing outside its
+// tables: the BAT fits the in-memory table and describes every block, the
+// block size code is 1..8, the Bank Index has 1..4096 sectors, and sector 0, the BAT, the Bank
+// Index, the FIR slots and the data area lie inside the disk without overlapping. Says why not in
+// *why (optional).
+bool IsUsableEsiDisk(const DiskInfo& d, std::string* why = nullptr);
