@@ -1,0 +1,203 @@
+#include "esifs/bank_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "esifs/keystream.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The keystream as written down, one step per byte, to hold the tight loop to.
+void plainKeystream(std::uint8_t* b, std::uint32_t length, std::uint32_t position) {
+  unsigned key = ((position >> 24) + (position >> 16) + (position >> 8) + 0x5D) % 256;
+  std::uint32_t start = (length >= 3 && b[0] == 0x45 && b[1] == 0x4D && b[2] == 0x55) ? 32 : 0;
+  for (std::uint32_t i = start; i < length; ++i) {
+    b[i] ^= key;
+    key = (key + (i >> 8) + i + (i % 7 == 0 ? 1 : 0)) % 256;
+  }
+}
+
+Bytes pattern(std::size_t n, unsigned seed) {
+  Bytes b(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    b[i] = static_cast<std::uint8_t>(seed >> 16);
+  }
+  return b;
+}
+
+std::uint8_t firstKey(std::uint32_t position) {
+  std::uint8_t b[4] = {};
+  BankKeystream(b, 4, position);
+  return b[0];
+}
+
+TEST(Keystream, KeyComesFromTheUpperThreeBytesOfThePosition) {
+  EXPECT_EQ(firstKey(0), 0x5D);
+  EXPECT_EQ(firstKey(255), 0x5D);
+  EXPECT_EQ(firstKey(16384), 0x5D + 0x40);
+  EXPECT_EQ(firstKey(0x01020300), 0x63);  // 1 + 0x102 + 0x10203 + 0x5D, mod 256
+}
+
+TEST(Keystream, KeyAdvancesByIndexPlusOneEverySeventhByte) {
+  std::uint8_t b[9] = {};
+  BankKeystream(b, 9, 0);
+  const std::uint8_t keys[9] = {0x5D, 0x5E, 0x5F, 0x61, 0x64, 0x68, 0x6D, 0x73, 0x7B};
+  for (int i = 0; i < 9; ++i)
+    EXPECT_EQ(b[i], keys[i]) << i;
+}
+
+TEST(Keystream, MatchesTheStepByStepFormOverWholeChunks) {
+  for (std::uint32_t position : {0u, 16384u, 0xFFFFC000u}) {
+    for (bool emu : {false, true}) {
+      Bytes a = pattern(kBankChunkSize + 100, position + emu);
+      if (emu)
+        std::memcpy(a.data(), "EMU", 3);
+      Bytes b = a;
+      BankKeystream(a.data(), static_cast<std::uint32_t>(a.size()), position);
+      plainKeystream(b.data(), static_cast<std::uint32_t>(b.size()), position);
+      EXPECT_EQ(a, b) << position << " " << emu;
+    }
+  }
+}
+
+TEST(Keystream, EmuBufferKeepsFirst32BytesAndStartsTheKeyAtByte32) {
+  Bytes b(40, 0);
+  std::memcpy(b.data(), "EMULATOR 3X", 11);
+  Bytes before = b;
+  BankKeystream(b.data(), 40, 16384);
+  EXPECT_TRUE(std::equal(b.begin(), b.begin() + 32, before.begin()));
+  EXPECT_EQ(b[32], 0x5D + 0x40);
+}
+
+TEST(Keystream, IsItsOwnInverse) {
+  for (bool emu : {false, true}) {
+    Bytes data = pattern(5000, 7);
+    if (emu)
+      std::memcpy(data.data(), "EMU", 3);
+    Bytes b = data;
+    BankKeystream(b.data(), 5000, 0x12345);
+    EXPECT_NE(b, data);
+    BankKeystream(b.data(), 5000, 0x12345);
+    EXPECT_EQ(b, data);
+  }
+}
+
+TEST(Keystream, ShortBufferIsTransformedWithoutLookingPastItsEnd) {
+  std::uint8_t b[3] = {'E', 'M', 'U'};
+  BankKeystream(b, 2, 0);  // "EM" alone is no header
+  EXPECT_EQ(b[0], 'E' ^ 0x5D);
+  EXPECT_EQ(b[1], 'M' ^ 0x5E);
+  EXPECT_EQ(b[2], 'U');
+  BankKeystream(b, 0, 0);
+}
+
+struct ExportedBank {
+  Bytes data;  // as stored on the disk
+  Bytes file;  // as exported
+};
+
+ExportedBank exportBank(std::size_t size) {
+  ExportedBank e;
+  e.data = pattern(size, 99);
+  std::memcpy(e.data.data(), "EMULATOR 3X     ", 16);
+  std::memcpy(e.data.data() + 16, "OLD COPY        ", 16);
+  std::memcpy(e.data.data() + 76, "GRAND PIANO     ", 16);
+  e.file = e.data;
+  for (std::size_t at = 0; at < size; at += kBankChunkSize) {
+    std::uint32_t n = static_cast<std::uint32_t>(std::min<std::size_t>(kBankChunkSize, size - at));
+    EXPECT_TRUE(PrepareExportChunk(e.file.data() + at, n, static_cast<std::uint32_t>(at)));
+  }
+  return e;
+}
+
+TEST(BankFile, ExportShowsHeaderAndNamePlainAndImportRestoresTheData) {
+  ExportedBank e = exportBank(40000);
+  EXPECT_EQ(std::memcmp(e.file.data(), "EMULATOR 3X     ", 16), 0);
+  EXPECT_EQ(std::memcmp(e.file.data() + 16, "GRAND PIANO     ", 16), 0);
+  EXPECT_NE(std::memcmp(e.file.data() + 76, "GRAND PIANO     ", 16), 0);
+
+  Bytes back = e.file;
+  for (std::size_t at = 0; at < back.size(); at += kBankChunkSize) {
+    std::uint32_t n =
+        static_cast<std::uint32_t>(std::min<std::size_t>(kBankChunkSize, back.size() - at));
+    RestoreImportChunk(back.data() + at, n, static_cast<std::uint32_t>(at));
+  }
+  Bytes expected = e.data;
+  std::memcpy(expected.data() + 16, "GRAND PIANO     ", 16);
+  EXPECT_EQ(back, expected);
+}
+
+TEST(BankFile, LaterChunkBeginningWithEmuKeepsItsFirst32BytesPlain) {
+  Bytes data = pattern(2 * kBankChunkSize, 5);
+  std::memcpy(data.data() + kBankChunkSize, "EMULATOR 3X     OTHER NAME      ", 32);
+  Bytes file = data;
+  PrepareExportChunk(file.data() + kBankChunkSize, kBankChunkSize, kBankChunkSize);
+  EXPECT_EQ(std::memcmp(file.data() + kBankChunkSize, data.data() + kBankChunkSize, 32), 0);
+  RestoreImportChunk(file.data() + kBankChunkSize, kBankChunkSize, kBankChunkSize);
+  EXPECT_EQ(file, data) << "no name copy outside the first chunk";
+}
+
+TEST(BankFile, NamePeekOf92BytesEqualsTheWholeChunkTransform) {
+  for (bool emu : {true, false}) {
+    ExportedBank e = exportBank(20000);
+    if (!emu) {
+      e.file = pattern(20000, 3);
+      e.file[0] = 'X';
+    }
+    Bytes head(e.file.begin(), e.file.begin() + kBankNamePeekSize);
+    Bytes chunk(e.file.begin(), e.file.begin() + kBankChunkSize);
+    BankKeystream(head.data(), kBankNamePeekSize, 0);
+    RestoreImportChunk(chunk.data(), kBankChunkSize, 0);
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), chunk.begin())) << emu;
+
+    char name[16];
+    BankFileName(e.file.data(), 20000, "ignored.e3x", name);
+    EXPECT_EQ(std::memcmp(name, chunk.data() + 76, 16), 0) << emu;
+  }
+  ExportedBank e = exportBank(20000);
+  char name[16];
+  BankFileName(e.file.data(), kBankNamePeekSize, "", name);
+  EXPECT_EQ(std::memcmp(name, "GRAND PIANO     ", 16), 0);
+}
+
+TEST(BankFile, FileTooShortForANameIsNamedAfterItself) {
+  Bytes file(91, 'A');
+  char name[16];
+  BankFileName(file.data(), 91, "C:\\Banks\\Strings.e3x", name);
+  EXPECT_EQ(std::memcmp(name, "Strings         ", 16), 0);
+  BankFileName(file.data(), 0, "C:\\Banks\\A very long bank name.eos", name);
+  EXPECT_EQ(std::memcmp(name, "A very long bank", 16), 0);
+  BankFileName(file.data(), 10, "noext", name);
+  EXPECT_EQ(std::memcmp(name, "noext           ", 16), 0);
+  BankFileName(file.data(), 10, "C:\\Banks\\", name);
+  EXPECT_EQ(std::memcmp(name, "                ", 16), 0);
+  BankFileName(file.data(), 10, "dir.v2/.hidden", name);
+  EXPECT_EQ(std::memcmp(name, ".hidden         ", 16), 0);
+}
+
+TEST(BankFile, ChunkWhoseTransformWouldReadAsEmuIsReportedUnrestorable) {
+  for (std::uint32_t offset : {0u, kBankChunkSize, 5 * kBankChunkSize}) {
+    Bytes data = pattern(kBankChunkSize, offset);
+    // Choose data whose first three transformed bytes spell "EMU".
+    Bytes key(3, 0);
+    BankKeystream(key.data(), 3, offset);
+    data[0] = 'E' ^ key[0];
+    data[1] = 'M' ^ key[1];
+    data[2] = 'U' ^ key[2];
+    EXPECT_FALSE(IsExportChunkRestorable(data.data(), kBankChunkSize, offset));
+    Bytes file = data;
+    EXPECT_FALSE(PrepareExportChunk(file.data(), kBankChunkSize, offset));
+    RestoreImportChunk(file.data(), kBankChunkSize, offset);
+    EXPECT_NE(file, data) << "the reason for the report";
+
+    data[2] ^= 1;
+    EXPECT_TRUE(IsExportChunkRestorable(data.data(), kBankChunkSize, offset));
+  }
+}
+
+}  // namespace
