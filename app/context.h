@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/lcd.h"
 #include "app/tree.h"
 #include "diskos/driver.h"
@@ -56,6 +57,8 @@ struct Context {
   std::vector<std::unique_ptr<DiskOsDriver>> drivers;
   LcdDisplay lcd;
   Splash splash;
+  // Menus, selection and command state of the main window.
+  ShellState shell;
 
   // Shared working storage; the busy flag keeps users to one at a time.
   std::uint8_t sectorBuffer[32768] = {};

@@ -1,0 +1,225 @@
+// The menu commands: what each one opens or starts for the node it acts on.
+#include "app/commands.h"
+#include "app/context.h"
+
+namespace {
+
+// A file chosen in a dialog and opened as the operation needs it.
+struct ChosenFile {
+  std::string path;
+  FileHandle file = kNoFile;
+};
+
+// Shows the dialog and opens the chosen file. False when the dialog was
+// cancelled or the file would not open (then after the failure message).
+bool chooseAndOpen(Context& ctx, FileDialog kind, const std::string& initialName, FileOpen how,
+                   const char* failure, ChosenFile* chosen) {
+  ShellUi* ui = ctx.shell.ui;
+  if (!ui || !ui->chooseFile(kind, initialName, &chosen->path))
+    return false;
+  chosen->file = ctx.files.open(chosen->path, how);
+  if (chosen->file == kNoFile) {
+    ctx.host.message(failure);
+    return false;
+  }
+  return true;
+}
+
+const char kOpenFailed[] = "Unable to open Windows file";
+const char kCreateFailed[] = "Unable to create Windows file";
+
+// The first node of the selection, the one single-item commands act on.
+int firstSelected(const Context& ctx) {
+  int first = ctx.shell.selection[0];
+  return ctx.nodes.valid(first) ? first : 0;
+}
+
+// Sets the busy flag and runs work on a worker, which clears the flag when done.
+void startBusyWorker(Context& ctx, std::function<void()> work) {
+  ctx.busy = 1;
+  ctx.host.startWorker(std::move(work));
+}
+
+// The file-based worker commands: a file dialog, the file opened as the
+// operation needs it, then the operation on a worker with that file.
+void startWithFile(Context& ctx, FileDialog kind, const std::string& initialName, FileOpen how,
+                   const std::function<void(Context&, FileHandle)>& work) {
+  ChosenFile chosen;
+  if (!chooseAndOpen(ctx, kind, initialName, how, kOpenFailed, &chosen))
+    return;
+  FileHandle file = chosen.file;
+  startBusyWorker(ctx, [&ctx, work, file] { work(ctx, file); });
+}
+
+void addImage(Context& ctx, int target) {
+  ctx.busy = 1;
+  if (ctx.shell.ui)
+    ctx.shell.ui->runDialog(AddImageDialog, target);
+  ctx.busy = 0;
+}
+
+// Closes the image, lets the driver and the registered list forget it, and
+// drops its node.
+void removeImage(Context& ctx, int target) {
+  if (ctx.nodes[target].type != ImageFile)
+    return;
+  ctx.busy = 1;
+  int driverNode = findDiskOsNode(ctx, target);
+  int device = ctx.nodes[target].device;
+  DiskOsRequest request = makeRequest(CloseDevice, static_cast<DiskOsWord>(device));
+  request.diskOs = static_cast<DiskOsWord>(ctx.nodes[driverNode].diskOs);
+  if (driverNode == 0 || SendDiskOs(ctx, request) != 0) {
+    ctx.busy = 0;
+    return;
+  }
+  request.cg1 = RemoveDevice;
+  SendDiskOs(ctx, request);
+  if (ctx.shell.hooks.removeImageListEntry)
+    ctx.shell.hooks.removeImageListEntry(ctx, device);
+  removeNode(ctx, target, true);
+  ctx.busy = 0;
+}
+
+void receiveSample(Context& ctx) {
+  auto& hook = ctx.shell.hooks.receiveSample;
+  int sample = firstSelected(ctx);
+  ChosenFile chosen;
+  if (!hook || sample == 0 ||
+      !chooseAndOpen(ctx, FileDialog::ReceiveSample, cleanFileName(ctx.nodes[sample].name),
+                     FileOpen::CreateAlways, kCreateFailed, &chosen)) {
+    return;
+  }
+  ctx.busy = 1;
+  bool received = hook(ctx, sample, chosen.file);
+  ctx.files.close(chosen.file);
+  // A half-received sample is no use to anyone.
+  if (!received)
+    ctx.files.remove(chosen.path);
+  ctx.busy = 0;
+}
+
+void openDialog(Context& ctx, int dialog, int target) {
+  if (ctx.shell.ui)
+    ctx.shell.ui->runDialog(dialog, target);
+}
+
+// The commands that act on the node a menu was opened for.
+bool actsOnNode(int command) {
+  static const int commands[] = {
+      CmdSamplerRefresh,   CmdDiskRefresh,    CmdAdd,
+      CmdRemove,           CmdImportBank,     CmdImportEmptyBank,
+      CmdExportBank,       CmdDeleteBank,     CmdRenameBank,
+      CmdRenumberBank,     CmdBankProperties, CmdTransmitSample,
+      CmdSampleProperties, CmdDeleteSample,   CmdReceiveSample,
+      CmdImportWav,
+  };
+  for (int c : commands) {
+    if (c == command)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool runCommand(Context& ctx, int command, std::intptr_t extra) {
+  ShellUi* ui = ctx.shell.ui;
+  switch (command) {
+    case CmdExit:
+      if (ui)
+        ui->closeMainWindow();
+      return true;
+    case CmdAbout:
+      // A splash already up keeps its text, so an About during start-up
+      // changes nothing.
+      if (!ctx.splash.shown()) {
+        ctx.splash.setAlreadyRunning(extra != 0);
+        ctx.splash.ShowSplash(true);
+      }
+      return true;
+    case CmdViewIcons:
+    case CmdViewSmallIcons:
+    case CmdViewList:
+    case CmdViewDetails: {
+      static const int modes[] = {0, 2, 3, 1};
+      if (ui)
+        ui->setListViewMode(modes[command - CmdViewIcons]);
+      return true;
+    }
+  }
+
+  if (!actsOnNode(command))
+    return false;
+  // Menus cannot open while an operation runs; a command arriving anyway
+  // must not start a second one.
+  if (ctx.busy)
+    return true;
+  int target = commandTarget(ctx);
+  if (!ctx.nodes.valid(target))
+    return true;
+  int first = firstSelected(ctx);
+  const CommandHooks& hooks = ctx.shell.hooks;
+
+  switch (command) {
+    case CmdSamplerRefresh:
+    case CmdDiskRefresh:
+      startBusyWorker(ctx, [&ctx, target] { refreshDevice(ctx, target, true); });
+      break;
+    case CmdAdd:
+      addImage(ctx, target);
+      break;
+    case CmdRemove:
+      removeImage(ctx, target);
+      break;
+    case CmdImportBank:
+      if (auto hook = hooks.importBank) {
+        startWithFile(ctx, FileDialog::ImportBank, "", FileOpen::ReadExisting,
+                      [hook, target](Context& c, FileHandle f) { hook(c, target, f); });
+      }
+      break;
+    case CmdImportEmptyBank:
+      if (auto hook = hooks.importEmptyBank)
+        startBusyWorker(ctx, [&ctx, hook, target] { hook(ctx, target); });
+      break;
+    case CmdExportBank:
+      if (auto hook = hooks.exportBank; hook && first != 0) {
+        startWithFile(ctx, FileDialog::ExportBank, cleanFileName(ctx.nodes[first].name),
+                      FileOpen::CreateAlways,
+                      [hook, first](Context& c, FileHandle f) { hook(c, first, f); });
+      }
+      break;
+    case CmdDeleteBank:
+      if (auto hook = hooks.deleteBank)
+        startBusyWorker(ctx, [&ctx, hook, target] { hook(ctx, target); });
+      break;
+    case CmdRenameBank:
+      openDialog(ctx, RenameBankDialog, target);
+      break;
+    case CmdRenumberBank:
+      openDialog(ctx, RenumberBankDialog, target);
+      break;
+    case CmdBankProperties:
+      openDialog(ctx, BankPropertiesDialog, target);
+      break;
+    case CmdTransmitSample:
+      openDialog(ctx, TransmitSampleDialog, target);
+      break;
+    case CmdSampleProperties:
+      openDialog(ctx, SamplePropertiesDialog, target);
+      break;
+    case CmdDeleteSample:
+      if (hooks.deleteSamples)
+        hooks.deleteSamples(ctx);
+      break;
+    case CmdReceiveSample:
+      receiveSample(ctx);
+      break;
+    case CmdImportWav:
+      if (auto hook = hooks.wavToFloppy) {
+        startWithFile(ctx, FileDialog::WavToFloppy, "", FileOpen::ReadExisting,
+                      [hook, target](Context& c, FileHandle f) { hook(c, target, f); });
+      }
+      break;
+  }
+  return true;
+}
