@@ -1,0 +1,283 @@
+#include "media/cd_image_driver.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/context.h"
+#include "esifs/list_banks.h"
+#include "media/image_file.h"
+
+namespace {
+
+constexpr std::uint32_t kCodeMask = 0xC00F001F;
+constexpr std::uint32_t kSubCodeMask = 15;
+constexpr const char* kVersionText = "ISO Image  v1.0";
+constexpr const char* kNodeText = "CD image files";
+constexpr const char* kScanText = "Locating CD image files";
+constexpr const char* kListKey = "ISO";
+constexpr const char* kCountValue = "Files";
+// Offsets of the two texts in a GetDeviceNames record.
+constexpr int kNamesPathAt = 12;
+constexpr int kNamesDisplayAt = 272;
+
+std::string entryName(int entry) {
+  return std::to_string(entry);
+}
+
+}  // namespace
+
+CdImageDriver::CdImageDriver(Context& context) : DiskOsDriver(context, kCodeMask, kSubCodeMask) {}
+
+std::uint32_t CdImageDriver::serve(DiskOsRequest& request) {
+  switch (request.cg1) {
+    case Register:
+      return registerDriver();
+    case Scan:
+      return scan();
+    case QueryReadOnly:
+      return 0;  // images are always writable
+    case DeviceCount:
+      return static_cast<std::uint32_t>(deviceCount_);
+    default:
+      break;
+  }
+  if (!validDevice(request.drv)) {
+    ReportDiskOsError(ctx, request);
+    return DiskOsNotServed;
+  }
+  const int drv = static_cast<int>(request.drv);
+  switch (request.cg1) {
+    case RemoveDevice:
+      std::copy(devices_ + drv + 1, devices_ + deviceCount_, devices_ + drv);
+      devices_[--deviceCount_] = ImageDevice{};
+      return 0;
+    case CloseDevice:
+      ctx.files.close(devices_[drv].file);
+      devices_[drv].file = kNoFile;
+      return 0;
+    case ReadSectors:
+      return transfer(request, false);
+    case WriteSectors:
+      return transfer(request, true);
+    case CountBanks:
+      return CountDiskBanks(
+          ctx, [this, drv](std::uint32_t first, std::uint32_t n, std::uint8_t* buffer) {
+            return readSectors(drv, first, n, buffer);
+          });
+    case ListBanks:
+      return ListDiskBanks(
+          ctx,
+          [this, drv](std::uint32_t first, std::uint32_t n, std::uint8_t* buffer) {
+            return readSectors(drv, first, n, buffer);
+          },
+          request, &devices_[drv].blockFactor);
+    default:
+      ReportDiskOsError(ctx, request);
+      return DiskOsNotServed;
+  }
+}
+
+std::uint32_t CdImageDriver::serveSub(DiskOsRequest& request) {
+  switch (request.cg2) {
+    case GetCodeMask:
+      return kCodeMask;
+    case GetSubCodeMask:
+      return kSubCodeMask;
+    case AddDevice:
+      return addDevice(request);
+    case GetDeviceNames:
+      return deviceNames(request);
+    default:
+      ReportDiskOsError(ctx, request);
+      return DiskOsNotServed;
+  }
+}
+
+std::uint32_t CdImageDriver::registerDriver() {
+  LcdDisplay& lcd = ctx.lcd;
+  lcd.LcdSetCursor(0, 3);
+  lcd.LcdPrint(kVersionText);
+  SetDiskOsName(ctx, ownIndex(), kVersionText);
+  ctx.host.sleep(100);
+  lcd.LcdClearLine(3, false);
+  driverNode_ = addNode(ctx, ctx.nodes.rootIndex, DiskOsNode, kNodeText);
+  if (driverNode_ != 0) {
+    ctx.nodes[driverNode_].diskOs = ownIndex();
+    ctx.nodes[driverNode_].canAddDevices = 1;
+  }
+  return 0;
+}
+
+std::uint32_t CdImageDriver::scan() {
+  LcdDisplay& lcd = ctx.lcd;
+  lcd.LcdSetCursor(0, 2);
+  lcd.LcdPrint(kScanText);
+  ctx.host.sleep(100);
+  ScanImageList();
+  lcd.LcdClearLine(2, true);
+  return 0;
+}
+
+std::uint32_t CdImageDriver::addDevice(const DiskOsRequest& request) {
+  const char* path = reinterpret_cast<const char*>(request.par1);
+  const char* name = reinterpret_cast<const char*>(request.par2);
+  // Declined without a dump: the list is full (OpenImageFile checks first).
+  if (deviceCount_ >= kMaxImages || !path || !name)
+    return DiskOsNotServed;
+  ImageDevice& r = devices_[deviceCount_];
+  r = ImageDevice{};
+  r.diskOs = ownIndex();
+  r.file = static_cast<FileHandle>(request.par0);
+  std::snprintf(r.path, sizeof r.path, "%s", path);
+  std::snprintf(r.displayName, sizeof r.displayName, "%s", name);
+  r.node = addNode(ctx, driverNode_, ImageFile, r.displayName);
+  if (r.node != 0) {
+    ctx.nodes[r.node].device = deviceCount_;
+    ctx.nodes[r.node].diskOs = ownIndex();
+    addPlaceholder(ctx, r.node);
+  }
+  ++deviceCount_;
+  return 0;
+}
+
+std::uint32_t CdImageDriver::deviceNames(const DiskOsRequest& request) {
+  char* record = reinterpret_cast<char*>(request.par0);
+  if (!record || !validDevice(request.drv)) {
+    ReportDiskOsError(ctx, request);
+    return DiskOsNotServed;
+  }
+  const ImageDevice& r = devices_[request.drv];
+  std::snprintf(record + kNamesPathAt, kImagePathSize, "%s", r.path);
+  std::snprintf(record + kNamesDisplayAt, kImagePathSize, "%s", r.displayName);
+  return 0;
+}
+
+std::uint32_t CdImageDriver::transfer(DiskOsRequest& request, bool write) {
+  std::uint32_t n = transferCount(request);
+  if (n == 0)
+    return DiskOsBufferTooSmall;
+  const ImageDevice& r = devices_[request.drv];
+  std::uint8_t* buffer = reinterpret_cast<std::uint8_t*>(request.bufI);
+  std::uint32_t first = static_cast<std::uint32_t>(request.par0);
+  std::uint32_t result = write ? WriteImageSectors(ctx.files, r.file, first, n, buffer)
+                               : ReadImageSectors(ctx.files, r.file, first, n, buffer);
+  return result == 0 ? 0 : result | DiskOsTransferFailed;
+}
+
+std::uint32_t CdImageDriver::readSectors(int drv, std::uint32_t first, std::uint32_t n,
+                                         std::uint8_t* buffer) {
+  std::uint32_t result = ReadImageSectors(ctx.files, devices_[drv].file, first, n, buffer);
+  return result == 0 ? 0 : result | DiskOsTransferFailed;
+}
+
+RegKey CdImageDriver::openListKey() {
+  if (ctx.settingsKey == kNoKey)
+    return kNoKey;
+  return ctx.registry.createKey(ctx.settingsKey, kListKey);
+}
+
+void CdImageDriver::ScanImageList() {
+  Registry& registry = ctx.registry;
+  RegKey key = openListKey();
+  std::uint32_t files = 0;
+  if (key == kNoKey || !registry.readNumber(key, kCountValue, &files))
+    files = 0;
+  listCount_ = static_cast<int>(std::min<std::uint32_t>(files, kMaxImages));
+  // An entry that fails to open is removed and the next one moves into its
+  // place, so i advances only past entries that stayed.
+  for (int i = 1; i <= listCount_;) {
+    std::string path;
+    if (!registry.readString(key, entryName(i), kImagePathSize, &path))
+      path.clear();
+    int before = listCount_;
+    OpenImageFile(i - 1, path);
+    if (listCount_ == before)
+      ++i;
+    if (listCount_ > 0)
+      ctx.lcd.LcdAdvanceProgress(100 / listCount_ - 1);
+  }
+  if (key != kNoKey)
+    registry.closeKey(key);
+}
+
+void CdImageDriver::OpenImageFile(int listIndex, const std::string& path) {
+  Files& files = ctx.files;
+  FileHandle file = kNoFile;
+  if (deviceCount_ < kMaxImages && !path.empty()) {
+    file = files.open(path, FileOpen::ReadWriteExisting);
+  }
+  if (file != kNoFile && !CheckImageFile(files, file)) {
+    files.close(file);
+    file = kNoFile;
+  }
+  if (file == kNoFile) {
+    RemoveImageListEntry(listIndex);
+    return;
+  }
+  std::string name = ImageFileName(path);
+  LcdDisplay& lcd = ctx.lcd;
+  lcd.LcdSetCursor(0, 3);
+  lcd.LcdPrint(name.c_str());
+  ctx.host.sleep(50);
+  lcd.LcdClearLine(3, false);
+  lcd.LcdClearLine(4, false);
+  DiskOsRequest add = makeSubRequest(AddDevice);
+  add.par0 = static_cast<DiskOsWord>(file);
+  add.par1 = reinterpret_cast<DiskOsWord>(path.c_str());
+  add.par2 = reinterpret_cast<DiskOsWord>(name.c_str());
+  add.diskOs = static_cast<DiskOsWord>(ownIndex());
+  if (handle(add) != 0) {
+    files.close(file);
+    RemoveImageListEntry(listIndex);
+  }
+}
+
+void CdImageDriver::RemoveImageListEntry(int listIndex) {
+  if (listIndex < 0 || listIndex >= listCount_)
+    return;
+  Registry& registry = ctx.registry;
+  RegKey key = openListKey();
+  if (key != kNoKey) {
+    for (int k = listIndex + 2; k <= listCount_; ++k) {
+      std::string path;
+      if (registry.readString(key, entryName(k), kImagePathSize, &path)) {
+        registry.writeString(key, entryName(k - 1), path);
+      } else {
+        registry.deleteValue(key, entryName(k - 1));
+      }
+    }
+    registry.deleteValue(key, entryName(listCount_));
+    registry.writeNumber(key, kCountValue, static_cast<std::uint32_t>(listCount_ - 1));
+    registry.closeKey(key);
+  }
+  --listCount_;
+}
+
+void CdImageDriver::AddImageFile(const std::string& chosenName) {
+  std::string path = ctx.files.fullPath(chosenName);
+  int count = listCount_ + 1;
+  RegKey key = openListKey();
+  if (key != kNoKey) {
+    ctx.registry.writeString(key, entryName(count), path);
+    ctx.registry.writeNumber(key, kCountValue, static_cast<std::uint32_t>(count));
+    ctx.registry.closeKey(key);
+  }
+  listCount_ = count;
+  LcdDisplay& lcd = ctx.lcd;
+  int page = lcd.LcdCurrentPage();
+  lcd.LcdBeginProgress();
+  lcd.LcdSetProgressRange(0, 2);
+  OpenImageFile(count - 1, path);
+  lcd.LcdSelectPage(page);
+}
+
+CdImageDriver* FindCdImageDriver(Context& ctx) {
+  for (int i = 0; i < ctx.diskOses.count; ++i) {
+    if (auto* driver = dynamic_cast<CdImageDriver*>(ctx.diskOses.entries[i].handler)) {
+      return driver;
+    }
+  }
+  return nullptr;
+}

@@ -1,0 +1,121 @@
+#include "media/image_file.h"
+
+#include <algorithm>
+
+#include "esifs/disk_info.h"
+
+namespace {
+
+constexpr std::uint64_t kSectorBytes = 512;
+
+// Appends zero bytes at the end of the file until it is length bytes long.
+bool appendZeros(Files& files, FileHandle file, std::uint64_t from, std::uint64_t length) {
+  static const std::uint8_t zeros[32768] = {};
+  if (from >= length)
+    return true;
+  if (!files.seekEnd(file))
+    return false;
+  while (from < length) {
+    std::uint32_t step =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(length - from, sizeof zeros));
+    if (!files.write(file, zeros, step))
+      return false;
+    from += step;
+  }
+  return true;
+}
+
+std::uint64_t roundUpToCdSector(std::uint64_t bytes) {
+  return (bytes + kCdSectorSize - 1) / kCdSectorSize * kCdSectorSize;
+}
+
+}  // namespace
+
+bool ClampToCdCapacity(std::uint8_t* s) {
+  DiskInfo d = ReadDiskInfo(s);
+  if (d.lastSector < kCdCapacitySectors)
+    return false;
+  putLe32(s + kLastSectorAt, kCdCapacitySectors - 1);
+  // The block size as the clamp has always read it. A divisor that is zero or
+  // beyond reason leaves blockCount alone, and the clamp never grows it: more
+  // blocks than the disk was made with would lie past its tables or its end.
+  std::uint64_t divisor =
+      d.blockSizeShift < 32
+          ? (static_cast<std::uint64_t>(d.blockSizeCode) << d.blockSizeShift) * 128
+          : 0;
+  if (divisor != 0) {
+    std::uint64_t room = d.dataSector < kCdCapacitySectors ? kCdCapacitySectors - d.dataSector : 0;
+    std::uint64_t blocks = room / divisor;
+    if (blocks < d.blockCount)
+      putLe32(s + kBlockCountAt, static_cast<std::uint32_t>(blocks));
+  }
+  StoreChecksum(s, DiskInfoChecksumGapped(s));
+  return true;
+}
+
+bool CheckImageFile(Files& files, FileHandle file) {
+  std::uint64_t length = 0;
+  if (!files.size(file, &length) || length % kCdSectorSize != 0)
+    return false;
+  std::uint8_t sector[512];
+  std::uint32_t got = 0;
+  if (!files.seek(file, 0) || !files.read(file, sector, sizeof sector, &got) ||
+      got != sizeof sector || !IsEsiDiskInfo(sector)) {
+    return false;
+  }
+  if (ClampToCdCapacity(sector)) {
+    if (!files.seek(file, 0) || !files.write(file, sector, sizeof sector))
+      return false;
+  }
+  return files.seek(file, 0);
+}
+
+std::uint32_t ReadImageSectors(Files& files, FileHandle file, std::uint32_t first, std::uint32_t n,
+                               std::uint8_t* buffer) {
+  std::uint64_t bytes = n * kSectorBytes;
+  if (bytes > UINT32_MAX)
+    return kImageFileError;
+  std::uint32_t got = 0;
+  if (!files.seek(file, first * kSectorBytes) ||
+      !files.read(file, buffer, static_cast<std::uint32_t>(bytes), &got) || got != bytes) {
+    // Sectors past the end of the file are not on the disk: never hand back
+    // what the buffer held before as if it had been read.
+    std::fill(buffer + std::min<std::uint64_t>(got, bytes), buffer + bytes, 0);
+    return kImageFileError;
+  }
+  return 0;
+}
+
+std::uint32_t WriteImageSectors(Files& files, FileHandle file, std::uint32_t first, std::uint32_t n,
+                                const std::uint8_t* buffer) {
+  std::uint64_t offset = first * kSectorBytes;
+  std::uint64_t bytes = n * kSectorBytes;
+  // A CD holds no more; a disk table pointing further is damaged or hostile,
+  // and following it would fill the PC's disk with zeros.
+  if (static_cast<std::uint64_t>(first) + n > kCdCapacitySectors)
+    return kImageFileError;
+  std::uint64_t length = 0;
+  if (!files.size(file, &length))
+    return kImageFileError;
+  // Zeros in whole CD sectors until the file reaches the first sector written.
+  if (length < offset && !appendZeros(files, file, length, roundUpToCdSector(offset))) {
+    return kImageFileError;
+  }
+  if (!files.seek(file, offset) || !files.write(file, buffer, static_cast<std::uint32_t>(bytes))) {
+    return kImageFileError;
+  }
+  if (first >= kTemplateSectors) {
+    if (!files.size(file, &length) ||
+        !appendZeros(files, file, length, roundUpToCdSector(length))) {
+      return kImageFileError;
+    }
+  }
+  return 0;
+}
+
+std::string ImageFileName(const std::string& path) {
+  std::string::size_type slash = path.rfind('\\');
+  if (slash == std::string::npos || slash == 0)
+    return path;
+  return path.substr(slash + 1);
+}
