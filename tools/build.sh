@@ -27,5 +27,5 @@ if [ "${KORRIN_SKIP_FUZZ:-0}" != 1 ] && ls fuzz/*.cpp >/dev/null 2>&1; then
 fi
 configure build/win32 -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
-  -DKORRIN_GENERATOR="$top/build/native/tools/korrin_gen"
+  -DKORRIN_GENERATOR="$top/build/native/tools/gen/korrin_gen"
 cmake --build build/win32 -j "$jobs"
