@@ -1,0 +1,285 @@
+#include "esifs/bank_edit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "esifs/bank_disk.h"
+#include "tests/support/disk_check.h"
+#include "tests/support/memory_disk.h"
+
+namespace {
+
+using Messages = std::vector<std::string>;
+
+int diskWrites(const DiskScenario& s) {
+  int n = 0;
+  for (const auto& t : s.driver.transfers)
+    n += t.write;
+  return n;
+}
+
+std::string entryName(EsiImage& image, std::uint32_t k, int e) {
+  return std::string(reinterpret_cast<char*>(image.indexEntry(k, e)), 16);
+}
+
+std::string firstSectorName(EsiImage& image, std::uint16_t block, int at) {
+  return std::string(reinterpret_cast<char*>(image.sector(image.blockStart(block)) + at), 16);
+}
+
+TEST(DeleteBank, ClearsEveryMatchingEntryThenFreesTheChain) {
+  DiskScenario s;
+  s.image.addBank(0, "KEEP", MakeBankData(1000, "KEEP", 0));
+  std::uint16_t first = s.image.addBank(1, "GONE", MakeBankData(150000, "GONE", 1));
+  // A stale entry from an earlier delete that names the same first block.
+  std::memcpy(s.image.indexEntry(0, 5), s.image.indexEntry(0, 1), 32);
+  s.image.indexEntry(0, 5)[26] = 0;
+  s.image.indexEntry(0, 5)[27] = 0x55;
+  s.list();
+  s.ctx.busy = 1;
+  DeleteBank(s.ctx, s.bank(1));
+  EXPECT_TRUE(s.tc.host.messages.empty());
+  EXPECT_EQ(s.ctx.busy, 0);
+  EXPECT_EQ(s.image.indexEntry(0, 1)[26], 0);
+  EXPECT_EQ(s.image.indexEntry(0, 5)[27], 0);
+  for (std::uint16_t b : {first, std::uint16_t(first + 1), std::uint16_t(first + 2)})
+    EXPECT_EQ(s.image.bat(b), 0) << b;
+  EXPECT_EQ(s.image.bat(1), 0x7FFF);
+  EXPECT_EQ(s.bankNumbers(), std::vector<int>{0});
+  EXPECT_EQ(CheckDiskConsistency(s.image.bytes), "");
+  // The index sector is written before the table.
+  std::vector<std::uint32_t> written;
+  for (const auto& t : s.driver.transfers) {
+    if (t.write)
+      written.push_back(t.sector);
+  }
+  EXPECT_EQ(written,
+            (std::vector<std::uint32_t>{s.image.info.bankIndexSector, s.image.info.batSector}));
+}
+
+TEST(DeleteBank, WritesNothingWhenNoEntryMatches) {
+  DiskScenario s;
+  s.image.addBank(0, "BANK", MakeBankData(1000, "BANK", 0));
+  s.image.setBat(30, 0x7FFF);
+  s.list();
+  s.ctx.nodes[s.bank(0)].bankWord = swap16(30);  // the disk changed since the listing
+  DeleteBank(s.ctx, s.bank(0));
+  EXPECT_EQ(s.tc.host.messages, Messages{"Couldn't locate bank on disk"});
+  EXPECT_EQ(diskWrites(s), 0);
+  EXPECT_EQ(s.bankNumbers(), std::vector<int>{0});
+}
+
+TEST(DeleteBank, RefusesADamagedChain) {
+  DiskScenario s;
+  s.image.addBank(0, "LOOP", MakeBankData(3 * 65536, "LOOP", 0));
+  s.image.setBat(3, 2);
+  s.list();
+  DeleteBank(s.ctx, s.bank(0));
+  EXPECT_EQ(s.tc.host.messages, Messages{kDamagedChain});
+  EXPECT_EQ(diskWrites(s), 0);
+  EXPECT_EQ(s.ctx.busy, 0);
+  EXPECT_EQ(s.bankNumbers(), std::vector<int>{0});
+}
+
+TEST(DeleteBank, ProgressCoversTheWholeOperation) {
+  DiskScenario s;
+  s.image.addBank(0, "BANK", MakeBankData(150000, "BANK", 0));
+  s.list();
+  DeleteBank(s.ctx, s.bank(0));
+  // 3 index sectors + 150000 / 512 / 128 + 2 x 1 BAT sector + 1
+  EXPECT_EQ(s.driver.transfers.back().progressEnd, 3 + 2 + 2 + 1);
+  EXPECT_EQ(s.ctx.lcd.LcdCurrentPage(), 0);
+}
+
+struct RenameCase {
+  const char* onDisk;  // bytes 76-91 of the first sector and the entry's name
+  const char* newName;
+  const char* written;
+  const char* shown;
+};
+
+TEST(RenameBank, WritesTheNewNameIntoTheBankAndItsEntry) {
+  for (RenameCase c : {
+           RenameCase{"STRINGS         ", "VIOLINS", "VIOLINS         ", "VIOLINS"},
+           // Shown without the final "X", found again by padding with it.
+           RenameCase{"EMPTY BANK     X", "FULL BANK", "FULL BANK       ", "FULL BANK"},
+           // A final "X" in 16th place is no part of a name.
+           RenameCase{"STRINGS         ", "ABCDEFGHIJ     X", "ABCDEFGHIJ      ", "ABCDEFGHIJ"},
+           RenameCase{"STRINGS         ", "SIXTEEN LETTERSX", "SIXTEEN LETTERS ",
+                      "SIXTEEN LETTERS"},
+       }) {
+    SCOPED_TRACE(c.onDisk + std::string(" -> ") + c.newName);
+    DiskScenario s;
+    std::uint16_t first = s.image.addBank(3, c.onDisk, MakeBankData(1000, c.onDisk, 3));
+    s.list();
+    int bank = s.bank(3);
+    ASSERT_TRUE(RenameBank(s.ctx, bank, s.node(bank).name, c.newName));
+    EXPECT_TRUE(s.tc.host.messages.empty());
+    EXPECT_STREQ(s.node(bank).name, c.shown);
+    EXPECT_EQ(entryName(s.image, 0, 0), c.written);
+    EXPECT_EQ(firstSectorName(s.image, first, 16), c.written);
+    EXPECT_EQ(firstSectorName(s.image, first, 76), c.written);
+    EXPECT_EQ(s.driver.transfers.back().progressEnd, 3 + 3);
+  }
+}
+
+TEST(RenameBank, RefusesWhenTheNameOnDiskHasChanged) {
+  DiskScenario s;
+  std::uint16_t first = s.image.addBank(0, "PIANO", MakeBankData(1000, "PIANO", 0));
+  std::memcpy(s.image.sector(s.image.blockStart(first)) + 76, "ORGAN           ", 16);
+  s.list();
+  EXPECT_FALSE(RenameBank(s.ctx, s.bank(0), "PIANO", "HARP"));
+  EXPECT_EQ(s.tc.host.messages, Messages{"Bank name on disk has changed"});
+  EXPECT_EQ(diskWrites(s), 0);
+  EXPECT_STREQ(s.node(s.bank(0)).name, "PIANO");
+}
+
+TEST(RenameBank, OnlyTheEntryWithTheBanksNumberAndBlockIsRenamed) {
+  DiskScenario s;
+  s.image.addBank(0, "PIANO", MakeBankData(1000, "PIANO", 0));
+  s.image.addBank(1, "ORGAN", MakeBankData(1000, "ORGAN", 1));
+  // An entry of the same block with another number.
+  std::memcpy(s.image.indexEntry(0, 2), s.image.indexEntry(0, 0), 32);
+  SetEntryNumber(s.image.indexEntry(0, 2), 150);
+  s.list();
+  ASSERT_TRUE(RenameBank(s.ctx, s.bank(0), "PIANO", "HARP"));
+  EXPECT_EQ(entryName(s.image, 0, 0), "HARP            ");
+  EXPECT_EQ(entryName(s.image, 0, 1), "ORGAN           ");
+  EXPECT_EQ(entryName(s.image, 0, 2), "PIANO           ");
+}
+
+TEST(RenameBank, ABankWithoutEntryFailsAfterRenamingItsData) {
+  DiskScenario s;
+  std::uint16_t first = s.image.addBank(0, "PIANO", MakeBankData(1000, "PIANO", 0));
+  s.list();
+  SetEntryNumber(s.image.indexEntry(0, 0), 7);  // renumbered elsewhere since the listing
+  EXPECT_FALSE(RenameBank(s.ctx, s.bank(0), "PIANO", "HARP"));
+  EXPECT_EQ(s.tc.host.messages, Messages{"Couldn't locate bank on disk"});
+  EXPECT_EQ(firstSectorName(s.image, first, 76), "HARP            ");
+  EXPECT_STREQ(s.node(s.bank(0)).name, "PIANO");
+}
+
+TEST(RenameBank, AFirstBlockOutsideTheDiskIsNotRead) {
+  DiskScenario s;
+  s.image.addBank(0, "PIANO", MakeBankData(1000, "PIANO", 0));
+  s.list();
+  for (std::uint16_t block : {0, 49, 0x7FFF}) {
+    s.ctx.nodes[s.bank(0)].bankWord = swap16(block);
+    EXPECT_FALSE(RenameBank(s.ctx, s.bank(0), "PIANO", "HARP"));
+  }
+  EXPECT_EQ(s.tc.host.messages, Messages(3, "Error reading Bank"));
+  EXPECT_TRUE(s.driver.transfers.empty());
+}
+
+void present(bool (&set)[kMaxBanks], std::initializer_list<int> numbers) {
+  for (int n : numbers)
+    set[n] = true;
+}
+
+TEST(RenumberMap, PushesTheBanksInTheWayUpByOne) {
+  bool banks[kMaxBanks] = {};
+  present(banks, {0, 1, 2, 3, 4, 5});
+  auto map = RenumberMap(banks, 5, 2);
+  EXPECT_EQ(map[0], 0);
+  EXPECT_EQ(map[1], 1);
+  EXPECT_EQ(map[2], 3);
+  EXPECT_EQ(map[3], 4);
+  EXPECT_EQ(map[4], 5);
+  EXPECT_EQ(map[5], 2);
+  EXPECT_EQ(map[6], kNoBank);
+}
+
+TEST(RenumberMap, ABankPushedPast99TakesTheLowestFreeNumber) {
+  bool banks[kMaxBanks] = {};
+  present(banks, {0, 1, 99});
+  auto map = RenumberMap(banks, 1, 99);
+  EXPECT_EQ(map[0], 0);
+  EXPECT_EQ(map[1], 99);
+  EXPECT_EQ(map[99], 1);
+}
+
+TEST(RenumberMap, NeverGivesTwoBanksOneNumber) {
+  std::mt19937 random(12345);
+  for (int round = 0; round < 3000; ++round) {
+    bool banks[kMaxBanks] = {};
+    int fill = static_cast<int>(random() % 101);
+    for (int n = 0; n < kMaxBanks; ++n)
+      banks[n] = static_cast<int>(random() % 100) < fill;
+    int from = static_cast<int>(random() % kMaxBanks);
+    int to = static_cast<int>(random() % kMaxBanks);
+    banks[from] = true;
+    auto map = RenumberMap(banks, from, to);
+    SCOPED_TRACE("round " + std::to_string(round));
+    ASSERT_EQ(map[from], to);
+    std::set<int> taken;
+    for (int n = 0; n < kMaxBanks; ++n) {
+      if (!banks[n]) {
+        ASSERT_EQ(map[n], kNoBank) << n;
+        continue;
+      }
+      ASSERT_LT(map[n], kMaxBanks) << n;
+      ASSERT_TRUE(taken.insert(map[n]).second) << "two banks get " << int(map[n]);
+    }
+  }
+}
+
+TEST(RenumberBank, RenumbersEveryEntryAndListsTheDeviceAgain) {
+  DiskScenario s;
+  for (int n = 0; n <= 5; ++n)
+    s.image.addBank(n, "BANK " + std::to_string(n), MakeBankData(1000, "B", n));
+  s.list();
+  RenumberBank(s.ctx, s.bank(5), 2);
+  EXPECT_TRUE(s.tc.host.messages.empty());
+  EXPECT_EQ(s.bankNumbers(), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+  EXPECT_STREQ(s.node(s.bank(2)).name, "BANK 5");
+  EXPECT_STREQ(s.node(s.bank(3)).name, "BANK 2");
+  EXPECT_STREQ(s.node(s.bank(5)).name, "BANK 4");
+  EXPECT_STREQ(s.node(s.bank(0)).name, "BANK 0");
+  // Every index sector is written back, changed or not.
+  EXPECT_EQ(diskWrites(s), 3);
+  EXPECT_EQ(s.driver.transfers.back().progressEnd, 2 * 3 + 1);
+}
+
+TEST(RenumberBank, ABankPushedPast99TakesTheMovingBanksNumber) {
+  DiskScenario s;
+  for (int n : {0, 1, 99})
+    s.image.addBank(n, "BANK " + std::to_string(n), MakeBankData(1000, "B", n));
+  s.list();
+  RenumberBank(s.ctx, s.bank(1), 99);
+  EXPECT_STREQ(s.node(s.bank(99)).name, "BANK 1");
+  EXPECT_STREQ(s.node(s.bank(1)).name, "BANK 99");
+}
+
+TEST(RenumberBank, EntriesTheTreeDidNotShowKeepTheirNumbers) {
+  DiskScenario s;
+  s.image.addBank(0, "SHOWN", MakeBankData(1000, "B", 0));
+  s.list();
+  s.image.addBank(7, "ADDED LATER", MakeBankData(1000, "B", 7));
+  RenumberBank(s.ctx, s.bank(0), 3);
+  EXPECT_EQ(EntryNumber(s.image.indexEntry(0, 0)), 3);
+  EXPECT_EQ(EntryNumber(s.image.indexEntry(0, 1)), 7);
+  EXPECT_EQ(s.bankNumbers(), (std::vector<int>{3, 7}));
+}
+
+TEST(BankProperties, OneBankOrTheSumOfSeveral) {
+  DiskScenario s;
+  s.image.addBank(4, "CELLO", MakeBankData(1536, "CELLO", 4));
+  s.image.addBank(9, "FLUTE", MakeBankData(1024, "FLUTE", 9));
+  s.list();
+  int one[] = {s.bank(4)};
+  BankProperties p = DescribeBanks(s.ctx, one, 1);
+  EXPECT_TRUE(p.single);
+  EXPECT_EQ(p.name, "CELLO");
+  EXPECT_EQ(p.number, "B04");
+  EXPECT_EQ(p.size, "1.50 K");
+  int both[] = {s.bank(4), s.bank(9)};
+  p = DescribeBanks(s.ctx, both, 2);
+  EXPECT_FALSE(p.single);
+  EXPECT_EQ(p.size, "2.50 K");
+}
+
+}  // namespace

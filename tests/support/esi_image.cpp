@@ -1,0 +1,121 @@
+#include "tests/support/esi_image.h"
+
+#include <cstring>
+
+#include "esifs/bank_index.h"
+#include "esifs/bat.h"
+#include "esifs/disk_info_writer.h"
+
+std::vector<std::uint8_t> MakeBankData(std::uint32_t size, const std::string& name,
+                                       std::uint32_t seed) {
+  std::vector<std::uint8_t> data(size);
+  std::uint32_t x = seed * 2654435761u + 1;
+  for (auto& b : data) {
+    x = x * 1103515245u + 12345u;
+    b = static_cast<std::uint8_t>(x >> 16);
+  }
+  char header[92];
+  std::memset(header, ' ', sizeof header);
+  std::memcpy(header, "EMULATOR 3X", 11);
+  std::memcpy(header + 16, name.data(), name.size() < 16 ? name.size() : 16);
+  std::memcpy(header + 76, name.data(), name.size() < 16 ? name.size() : 16);
+  std::memcpy(data.data(), header, size < sizeof header ? size : sizeof header);
+  return data;
+}
+
+EsiImage::EsiImage(const EsiLayout& l) {
+  info.blockSizeCode = l.blockSizeCode;
+  info.firSector = 1;
+  info.batSector = 2;
+  info.batCount = l.batSectors;
+  info.bankIndexSector = info.batSector + l.batSectors;
+  info.bankIndexCount = l.indexSectors;
+  info.dataSector = info.bankIndexSector + l.indexSectors;
+  info.blockCount = l.blockCount;
+  info.lastSector = info.dataSector + l.blockCount * blockSectors() - 1;
+  bytes.assign(std::size_t{info.lastSector + 1} * 512, 0);
+  for (std::uint32_t k = l.usedIndexSectors; k < l.indexSectors; ++k)
+    std::memset(sector(info.bankIndexSector + k), 'B', 512);
+  storeInfo();
+}
+
+void EsiImage::storeInfo() {
+  WriteDiskInfo(info, sector(0));
+  StoreChecksum(sector(0), DiskInfoChecksumV2(sector(0)));
+}
+
+std::uint16_t EsiImage::bat(std::uint32_t block) const {
+  return getLe16(sector(info.batSector) + 2 * block);
+}
+
+void EsiImage::setBat(std::uint32_t block, std::uint16_t value) {
+  putLe16(sector(info.batSector) + 2 * block, value);
+}
+
+std::uint32_t EsiImage::freeBlocks() const {
+  std::uint32_t n = 0;
+  for (std::uint32_t b = 1; b <= info.blockCount; ++b)
+    n += bat(b) == kBatFree;
+  return n;
+}
+
+void EsiImage::fillBlocks(std::uint32_t keep) {
+  std::uint32_t free = freeBlocks();
+  for (std::uint32_t b = 1; b <= info.blockCount && free > keep; ++b) {
+    if (bat(b) == kBatFree) {
+      setBat(b, kBatEnd);
+      --free;
+    }
+  }
+}
+
+std::uint16_t EsiImage::addBank(int number, const std::string& name,
+                                const std::vector<std::uint8_t>& data) {
+  std::uint32_t blockBytes = blockSectors() * 512;
+  std::uint32_t blocks = static_cast<std::uint32_t>((data.size() + blockBytes - 1) / blockBytes);
+  if (blocks == 0)
+    blocks = 1;
+  std::vector<std::uint16_t> chain;
+  for (std::uint32_t b = 1; b <= info.blockCount && chain.size() < blocks; ++b) {
+    if (bat(b) == kBatFree)
+      chain.push_back(static_cast<std::uint16_t>(b));
+  }
+  if (chain.size() < blocks)
+    return 0;
+  for (std::size_t i = 0; i < chain.size(); ++i) {
+    setBat(chain[i], i + 1 < chain.size() ? chain[i + 1] : kBatEnd);
+    std::size_t at = i * blockBytes;
+    std::size_t n = data.size() - at < blockBytes ? data.size() - at : blockBytes;
+    if (at < data.size())
+      std::memcpy(sector(blockStart(chain[i])), data.data() + at, n);
+  }
+  char name16[16];
+  std::memset(name16, ' ', 16);
+  std::memcpy(name16, name.data(), name.size() < 16 ? name.size() : 16);
+  BankEntry entry = NewBankEntry(name16, static_cast<std::uint16_t>(number), chain[0],
+                                 static_cast<std::uint32_t>(data.size()), blockSectors());
+  for (std::uint32_t k = 0; k < info.bankIndexCount; ++k) {
+    std::uint8_t* s = sector(info.bankIndexSector + k);
+    int e = IsUnusedIndexSector(s) ? -1 : FirstFreeEntry(s);
+    if (e >= 0) {
+      EncodeNewBankEntry(entry, s + e * 32);
+      return chain[0];
+    }
+  }
+  return 0;
+}
+
+std::vector<std::uint8_t> EsiImage::bankData(std::uint16_t first, std::uint32_t size) const {
+  std::vector<std::uint8_t> data;
+  std::uint32_t blockBytes = blockSectors() * 512;
+  for (std::uint32_t b = first; b != kBatEnd && data.size() < size; b = bat(b)) {
+    if (b == 0 || b > info.blockCount)
+      break;
+    const std::uint8_t* from = sector(blockStart(b));
+    std::uint32_t n = size - data.size() < blockBytes
+                          ? size - static_cast<std::uint32_t>(data.size())
+                          : blockBytes;
+    data.insert(data.end(), from, from + n);
+  }
+  return data;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// An ESi disk image built in memory for tests: the disk information sector,
+// a File Index Reference, the Bank Allocation Table, a Bank Index whose
+// unused sectors read "BB", and a data area, with banks put on it directly.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "esifs/disk_info.h"
+
+struct EsiLayout {
+  std::uint8_t blockSizeCode = 1;  // 128 sectors a block
+  std::uint32_t blockCount = 48;
+  std::uint32_t batSectors = 1;
+  std::uint32_t indexSectors = 3;
+  std::uint32_t usedIndexSectors = 1;  // the rest read "BB"
+};
+
+// Bank data as a sampler writes it: "EMULATOR 3X" and the name at bytes
+// 16-31 and 76-91, then bytes that differ with the seed.
+std::vector<std::uint8_t> MakeBankData(std::uint32_t size, const std::string& name,
+                                       std::uint32_t seed);
+
+class EsiImage {
+ public:
+  explicit EsiImage(const EsiLayout& layout = EsiLayout());
+
+  // Puts a bank on the disk: its data in the lowest free blocks (enough to
+  // hold it, at least one), chained in order, and an entry in the first Bank
+  // Index sector with room. Answers the first block.
+  std::uint16_t addBank(int number, const std::string& name, const std::vector<std::uint8_t>& data);
+  // The bank's data as its entry and chain give it.
+  std::vector<std::uint8_t> bankData(std::uint16_t firstBlock, std::uint32_t size) const;
+
+  std::uint8_t* sector(std::uint32_t n) { return bytes.data() + std::size_t{n} * 512; }
+  const std::uint8_t* sector(std::uint32_t n) const { return bytes.data() + std::size_t{n} * 512; }
+  std::uint8_t* indexEntry(std::uint32_t k, int e) {
+    return sector(info.bankIndexSector + k) + e * 32;
+  }
+  std::uint16_t bat(std::uint32_t block) const;
+  void setBat(std::uint32_t block, std::uint16_t value);
+  std::uint32_t blockSectors() const { return 128u << (info.blockSizeCode - 1); }
+  std::uint32_t blockStart(std::uint32_t block) const {
+    return info.dataSector + (block - 1) * blockSectors();
+  }
+  std::uint32_t freeBlocks() const;
+  // Marks every free block but the last `keep` ones as used by no bank.
+  void fillBlocks(std::uint32_t keep);
+  // Rewrites sector 0 from info, with a valid checksum.
+  void storeInfo();
+
+  DiskInfo info{};
+  std::vector<std::uint8_t> bytes;
+};
