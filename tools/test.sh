@@ -17,7 +17,7 @@ for src in fuzz/*.cpp; do
   mkdir -p "$corpus"
   [ -d "fuzz/seeds/$name" ] && cp -n fuzz/seeds/"$name"/* "$corpus"/ 2>/dev/null || true
   echo "Fuzzing $name"
-  if ! "build/fuzz/$name" -max_total_time="${KORRIN_FUZZ_SECONDS:-30}" -rss_limit_mb=2048 \
+  if ! "build/fuzz/fuzz/$name" -max_total_time="${KORRIN_FUZZ_SECONDS:-30}" -rss_limit_mb=2048 \
     "$corpus" >"build/fuzz/$name.log" 2>&1; then
     tail -n 40 "build/fuzz/$name.log"
     exit 1
