@@ -20,10 +20,8 @@ if [ "${KORRIN_SKIP_SANITIZE:-0}" != 1 ]; then
 fi
 # Fuzz targets, instrumented by clang's libFuzzer.
 if [ "${KORRIN_SKIP_FUZZ:-0}" != 1 ] && ls fuzz/*.cpp >/dev/null 2>&1; then
-  CC=clang CXX=clang++ configure build/fuzz -DCMAKE_BUILD_TYPE=Debug -DKORRIN_FUZZ=ON
-  for src in fuzz/*.cpp; do
-    cmake --build build/fuzz -j "$jobs" --target "$(basename "$src" .cpp)"
-  done
+  configure build/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DKORRIN_FUZZ=ON
+  cmake --build build/fuzz -j "$jobs" --target korrin_fuzzers
 fi
 configure build/win32 -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
