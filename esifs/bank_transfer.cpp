@@ -66,7 +66,10 @@ static bool exportToFile(Context& ctx, const BankDisk& disk, const TreeNode& ban
   bool last = false;
   for (std::size_t i = 0; i < walk.blocks.size() && !last; ++i) {
     std::uint32_t sector = 0;
-    disk.blockStart(walk.blocks[i], &sector);
+    if (!disk.blockStart(walk.blocks[i], &sector)) {
+      ctx.host.message(kDamagedChain);
+      return false;
+    }
     for (std::uint32_t u = 0; u < unitsPerBlock && !last; ++u) {
       std::memset(buffer.data(), 0, buffer.size());
       if (!disk.read(sector + u * kUnitSectors, kUnitSectors, buffer.data())) {

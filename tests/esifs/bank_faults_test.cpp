@@ -178,6 +178,11 @@ TEST_P(BankFaults, EveryFailedTransferGivesItsMessageAndLeavesTheDiskConsistent)
       if (op == Op::Import) {
         EXPECT_EQ(s->bank(16) != 0, area == FirArea);
       }
+      // A File Index Reference sector that could not be read is not written.
+      if (area == FirArea && !write) {
+        EXPECT_EQ(0, std::memcmp(before.data() + d.firSector * 512,
+                                 s->image.bytes.data() + d.firSector * 512, 512));
+      }
       if (op == Op::Rename) {
         EXPECT_EQ(s->node(s->bank(3)).name, oldName);
       }

@@ -230,6 +230,8 @@ TEST(BankTransfer, ImportTakesAnUnusedIndexSectorIntoUse) {
   for (int i = 32; i < 512; ++i)
     ASSERT_EQ(s.image.indexEntry(1, 0)[i], 0) << i;
   EXPECT_NE(s.bank(16), 0);
+  // The two File Index Reference requests lengthen the bar.
+  EXPECT_EQ(s.driver.transfers.back().progressEnd, 1000 / 512 + 2 * 1 + 3 + 1 + 2);
   expectEnded(s);
 }
 
