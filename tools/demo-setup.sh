@@ -1,0 +1,26 @@
+#!/bin/sh
+# Prepares the demo set-up in a Wine prefix: a CD image holding a few banks,
+# registered in Korrin's image list. Usage: demo-setup.sh BUILD_DIR PREFIX
+set -e
+top=$(cd "$(dirname "$0")/.." && pwd)
+prefix="$2"
+export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;wnaspi32=n"
+if [ ! -f "$prefix/system.reg" ]; then
+  echo "Creating the Wine prefix $prefix"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+fi
+demo="$prefix/drive_c/Korrin Demo"
+mkdir -p "$demo"
+if [ ! -f "$demo/demo.iso" ]; then
+  "$top/build/native/tools/demo/korrin_make_demo" "$demo/demo.iso"
+fi
+key='HKLM\Software\Brightfen\Korrin'
+wine reg add "$key\\CurrentVersion" /ve /d "0.10" /f >/dev/null 2>&1
+# Register the demo image unless the list already names something.
+if ! wine reg query "$key\\0.10\\ISO" /v Files >/dev/null 2>&1; then
+  wine reg add "$key\\0.10\\ISO" /v 1 /t REG_SZ /d 'C:\Korrin Demo\demo.iso' /f >/dev/null 2>&1
+  wine reg add "$key\\0.10\\ISO" /v Files /t REG_DWORD /d 1 /f >/dev/null 2>&1
+fi
+wineserver -w
