@@ -85,23 +85,6 @@ TEST(DeleteBank, RefusesADamagedChain) {
   EXPECT_EQ(s.bankNumbers(), std::vector<int>{0});
 }
 
-TEST(DeleteBank, ProgressCoversTheWholeOperation) {
-  DiskScenario s;
-  s.image.addBank(0, "BANK", MakeBankData(150000, "BANK", 0));
-  s.list();
-  DeleteBank(s.ctx, s.bank(0));
-  // 3 index sectors + 150000 / 512 / 128 + 2 x 1 BAT sector + 1
-  EXPECT_EQ(s.driver.transfers.back().progressEnd, 3 + 2 + 2 + 1);
-  EXPECT_EQ(s.ctx.lcd.LcdCurrentPage(), 0);
-}
-
-struct RenameCase {
-  const char* onDisk;  // bytes 76-91 of the first sector and the entry's name
-  const char* newName;
-  const char* written;
-  const char* shown;
-};
-
 TEST(RenameBank, WritesTheNewNameIntoTheBankAndItsEntry) {
   for (RenameCase c : {
            RenameCase{"STRINGS         ", "VIOLINS", "VIOLINS         ", "VIOLINS"},
@@ -193,15 +176,6 @@ TEST(RenumberMap, PushesTheBanksInTheWayUpByOne) {
   EXPECT_EQ(map[6], kNoBank);
 }
 
-TEST(RenumberMap, ABankPushedPast99TakesTheLowestFreeNumber) {
-  bool banks[kMaxBanks] = {};
-  present(banks, {0, 1, 99});
-  auto map = RenumberMap(banks, 1, 99);
-  EXPECT_EQ(map[0], 0);
-  EXPECT_EQ(map[1], 99);
-  EXPECT_EQ(map[99], 1);
-}
-
 TEST(RenumberMap, NeverGivesTwoBanksOneNumber) {
   std::mt19937 random(12345);
   for (int round = 0; round < 3000; ++round) {
@@ -263,23 +237,6 @@ TEST(RenumberBank, EntriesTheTreeDidNotShowKeepTheirNumbers) {
   EXPECT_EQ(EntryNumber(s.image.indexEntry(0, 0)), 3);
   EXPECT_EQ(EntryNumber(s.image.indexEntry(0, 1)), 7);
   EXPECT_EQ(s.bankNumbers(), (std::vector<int>{3, 7}));
-}
-
-TEST(BankProperties, OneBankOrTheSumOfSeveral) {
-  DiskScenario s;
-  s.image.addBank(4, "CELLO", MakeBankData(1536, "CELLO", 4));
-  s.image.addBank(9, "FLUTE", MakeBankData(1024, "FLUTE", 9));
-  s.list();
-  int one[] = {s.bank(4)};
-  BankProperties p = DescribeBanks(s.ctx, one, 1);
-  EXPECT_TRUE(p.single);
-  EXPECT_EQ(p.name, "CELLO");
-  EXPECT_EQ(p.number, "B04");
-  EXPECT_EQ(p.size, "1.50 K");
-  int both[] = {s.bank(4), s.bank(9)};
-  p = DescribeBanks(s.ctx, both, 2);
-  EXPECT_FALSE(p.single);
-  EXPECT_EQ(p.size, "2.50 K");
 }
 
 }  // namespace
