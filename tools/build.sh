@@ -8,7 +8,11 @@ jobs=$(nproc)
 configure() { # dir, extra cmake args...
   dir=$1
   shift
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
+  # Configuring again is cheap and picks up new targets; the cache keeps the
+  # first run's settings.
+  if [ -f "$dir/CMakeCache.txt" ]; then
+    cmake -S . -B "$dir" >/dev/null
+  else
     cmake -S . -B "$dir" "$@"
   fi
 }
