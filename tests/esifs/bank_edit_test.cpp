@@ -85,6 +85,13 @@ TEST(DeleteBank, RefusesADamagedChain) {
   EXPECT_EQ(s.bankNumbers(), std::vector<int>{0});
 }
 
+struct RenameCase {
+  const char* onDisk;  // bytes 76-91 of the first sector and the entry's name
+  const char* newName;
+  const char* written;
+  const char* shown;
+};
+
 TEST(RenameBank, WritesTheNewNameIntoTheBankAndItsEntry) {
   for (RenameCase c : {
            RenameCase{"STRINGS         ", "VIOLINS", "VIOLINS         ", "VIOLINS"},
