@@ -1,6 +1,7 @@
 // The menu commands: what each one opens or starts for the node it acts on.
 #include "app/commands.h"
 #include "app/context.h"
+#include "media/image_commands.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ bool chooseAndOpen(Context& ctx, FileDialog kind, const std::string& initialName
     ctx.host.message(failure);
     return false;
   }
+  ctx.openFile = chosen->file;
   return true;
 }
 
@@ -43,40 +45,18 @@ void startBusyWorker(Context& ctx, std::function<void()> work) {
 // The file-based worker commands: a file dialog, the file opened as the
 // operation needs it, then the operation on a worker with that file.
 void startWithFile(Context& ctx, FileDialog kind, const std::string& initialName, FileOpen how,
-                   const std::function<void(Context&, FileHandle)>& work) {
+                   const std::function<void(Context&, const std::string&)>& work) {
   ChosenFile chosen;
   if (!chooseAndOpen(ctx, kind, initialName, how, kOpenFailed, &chosen))
     return;
-  FileHandle file = chosen.file;
-  startBusyWorker(ctx, [&ctx, work, file] { work(ctx, file); });
+  std::string path = chosen.path;
+  startBusyWorker(ctx, [&ctx, work, path] { work(ctx, path); });
 }
 
 void addImage(Context& ctx, int target) {
   ctx.busy = 1;
   if (ctx.shell.ui)
     ctx.shell.ui->runDialog(AddImageDialog, target);
-  ctx.busy = 0;
-}
-
-// Closes the image, lets the driver and the registered list forget it, and
-// drops its node.
-void removeImage(Context& ctx, int target) {
-  if (ctx.nodes[target].type != ImageFile)
-    return;
-  ctx.busy = 1;
-  int driverNode = findDiskOsNode(ctx, target);
-  int device = ctx.nodes[target].device;
-  DiskOsRequest request = makeRequest(CloseDevice, static_cast<DiskOsWord>(device));
-  request.diskOs = static_cast<DiskOsWord>(ctx.nodes[driverNode].diskOs);
-  if (driverNode == 0 || SendDiskOs(ctx, request) != 0) {
-    ctx.busy = 0;
-    return;
-  }
-  request.cg1 = RemoveDevice;
-  SendDiskOs(ctx, request);
-  if (ctx.shell.hooks.removeImageListEntry)
-    ctx.shell.hooks.removeImageListEntry(ctx, device);
-  removeNode(ctx, target, true);
   ctx.busy = 0;
 }
 
@@ -90,8 +70,9 @@ void receiveSample(Context& ctx) {
     return;
   }
   ctx.busy = 1;
-  bool received = hook(ctx, sample, chosen.file);
+  bool received = hook(ctx, sample);
   ctx.files.close(chosen.file);
+  ctx.openFile = kNoFile;
   // A half-received sample is no use to anyone.
   if (!received)
     ctx.files.remove(chosen.path);
@@ -169,23 +150,24 @@ bool runCommand(Context& ctx, int command, std::intptr_t extra) {
       addImage(ctx, target);
       break;
     case CmdRemove:
-      removeImage(ctx, target);
+      RemoveImageCommand(ctx, target);
       break;
     case CmdImportBank:
       if (auto hook = hooks.importBank) {
-        startWithFile(ctx, FileDialog::ImportBank, "", FileOpen::ReadExisting,
-                      [hook, target](Context& c, FileHandle f) { hook(c, target, f); });
+        startWithFile(
+            ctx, FileDialog::ImportBank, "", FileOpen::ReadExisting,
+            [hook, target](Context& c, const std::string& path) { hook(c, target, path); });
       }
       break;
     case CmdImportEmptyBank:
-      if (auto hook = hooks.importEmptyBank)
-        startBusyWorker(ctx, [&ctx, hook, target] { hook(ctx, target); });
+      if (hooks.importEmptyBank)
+        hooks.importEmptyBank(ctx, target);
       break;
     case CmdExportBank:
       if (auto hook = hooks.exportBank; hook && first != 0) {
         startWithFile(ctx, FileDialog::ExportBank, cleanFileName(ctx.nodes[first].name),
                       FileOpen::CreateAlways,
-                      [hook, first](Context& c, FileHandle f) { hook(c, first, f); });
+                      [hook, first](Context& c, const std::string&) { hook(c, first); });
       }
       break;
     case CmdDeleteBank:
@@ -217,7 +199,7 @@ bool runCommand(Context& ctx, int command, std::intptr_t extra) {
     case CmdImportWav:
       if (auto hook = hooks.wavToFloppy) {
         startWithFile(ctx, FileDialog::WavToFloppy, "", FileOpen::ReadExisting,
-                      [hook, target](Context& c, FileHandle f) { hook(c, target, f); });
+                      [hook, target](Context& c, const std::string&) { hook(c, target); });
       }
       break;
   }

@@ -128,21 +128,23 @@ class ShellUi {
   virtual void setListViewMode(int mode) = 0;
 };
 
-// The operations that commands start. Worker bodies run on a worker thread,
-// close the file they are given and clear the busy flag as their last step.
-// An operation not yet present leaves its command without effect.
+// The operations that commands start. A file the command opened is in
+// ctx.openFile; the operation closes it. Worker entries clear the busy flag
+// as their last step. An operation not yet present leaves its command
+// without effect.
 struct CommandHooks {
-  std::function<void(Context&, int device, FileHandle bankFile)> importBank;
-  std::function<void(Context&, int device)> importEmptyBank;
-  std::function<void(Context&, int bank, FileHandle bankFile)> exportBank;
+  // Worker entries. path is the chosen file's name.
+  std::function<void(Context&, int device, const std::string& path)> importBank;
+  std::function<void(Context&, int bank)> exportBank;
   std::function<void(Context&, int bank)> deleteBank;
-  std::function<void(Context&, int floppy, FileHandle wavFile)> wavToFloppy;
-  // On the user-interface thread; true when the sample arrived whole.
-  std::function<bool(Context&, int sample, FileHandle wavFile)> receiveSample;
+  std::function<void(Context&, int floppy)> wavToFloppy;
+  // On the user-interface thread: starts its own worker.
+  std::function<void(Context&, int device)> importEmptyBank;
+  // On the user-interface thread; true when the sample arrived whole. The
+  // command closes the file.
+  std::function<bool(Context&, int sample)> receiveSample;
   // On the user-interface thread, for the samples in the shell's selection.
   std::function<void(Context&)> deleteSamples;
-  // Drops a CD image from the registered list by its device number.
-  std::function<void(Context&, int device)> removeImageListEntry;
 };
 
 constexpr int kSelectionSize = 1000;  // a list never has more rows

@@ -352,10 +352,10 @@ TEST_F(CommandTest, ExportOffersTheCleanedBankNameAndStartsTheWorkerWithTheFile)
   int bank = pickRow(0);
   int exported = 0;
   FileHandle file = kNoFile;
-  ctx.shell.hooks.exportBank = [&](Context& c, int b, FileHandle f) {
+  ctx.shell.hooks.exportBank = [&](Context& c, int b) {
     exported = b;
-    file = f;
-    c.files.close(f);
+    file = c.openFile;
+    c.files.close(c.openFile);
     c.busy = 0;
   };
   runCommand(ctx, CmdExportBank, 0);  // cancelled
@@ -375,8 +375,8 @@ TEST_F(CommandTest, ExportOffersTheCleanedBankNameAndStartsTheWorkerWithTheFile)
 
 TEST_F(CommandTest, AFileThatWillNotOpenIsReportedAndNothingStarts) {
   pickRow(0);
-  ctx.shell.hooks.importBank = [](Context&, int, FileHandle) {};
-  ctx.shell.hooks.wavToFloppy = [](Context&, int, FileHandle) {};
+  ctx.shell.hooks.importBank = [](Context&, int, const std::string&) {};
+  ctx.shell.hooks.wavToFloppy = [](Context&, int) {};
   ctx.shell.lastView = View::Tree;
   ui.chosenPath = "C:\\missing.e3x";
   runCommand(ctx, CmdImportBank, 0);
@@ -391,9 +391,11 @@ TEST_F(CommandTest, AFileThatWillNotOpenIsReportedAndNothingStarts) {
 TEST_F(CommandTest, ImportGoesToTheMenusDeviceWithTheOpenedFile) {
   t.files.data("C:\\bank.e3x") = {1, 2, 3};
   int target = 0;
-  ctx.shell.hooks.importBank = [&](Context& c, int device, FileHandle f) {
+  std::string named;
+  ctx.shell.hooks.importBank = [&](Context& c, int device, const std::string& path) {
     target = device;
-    c.files.close(f);
+    named = path;
+    c.files.close(c.openFile);
     c.busy = 0;
   };
   ui.chosenPath = "C:\\bank.e3x";
@@ -401,6 +403,7 @@ TEST_F(CommandTest, ImportGoesToTheMenusDeviceWithTheOpenedFile) {
   runCommand(ctx, CmdImportBank, 0);
   t.host.runWorkers();
   EXPECT_EQ(target, disk);
+  EXPECT_EQ(named, "C:\\bank.e3x");
   EXPECT_EQ(t.files.openCount(), 0);
 }
 
@@ -409,9 +412,9 @@ TEST_F(CommandTest, AFailedReceptionDeletesTheHalfWrittenFile) {
   pickRow(ctx.nodes[sample].listItem);
   bool succeed = false;
   bool busyWhileReceiving = false;
-  ctx.shell.hooks.receiveSample = [&](Context& c, int, FileHandle f) {
+  ctx.shell.hooks.receiveSample = [&](Context& c, int) {
     busyWhileReceiving = c.busy != 0;
-    c.files.write(f, "RIFF", 4);
+    c.files.write(c.openFile, "RIFF", 4);
     return succeed;
   };
   ui.chosenPath = "C:\\kick.wav";
@@ -434,8 +437,6 @@ TEST_F(CommandTest, RemoveClosesThenDropsTheImageAndRenumbersLaterOnes) {
   images.addDevice(ImageFile, "a.iso");
   int b = images.addDevice(ImageFile, "b.iso");
   images.addDevice(ImageFile, "c.iso");
-  std::vector<int> dropped;
-  ctx.shell.hooks.removeImageListEntry = [&](Context&, int device) { dropped.push_back(device); };
   images.requests.clear();
   ctx.shell.lastView = View::Tree;
   ctx.shell.menuNode = b;
@@ -445,7 +446,6 @@ TEST_F(CommandTest, RemoveClosesThenDropsTheImageAndRenumbersLaterOnes) {
   EXPECT_EQ(images.requests[0].cg1, CloseDevice);
   EXPECT_EQ(images.requests[1].cg1, RemoveDevice);
   EXPECT_EQ(images.requests[1].drv, 1u);
-  EXPECT_EQ(dropped, std::vector<int>{1});
   // The later image moved down into the removed one's place, number and all.
   EXPECT_STREQ(ctx.nodes[b].name, "c.iso");
   EXPECT_EQ(ctx.nodes[b].device, 1);
@@ -456,12 +456,9 @@ TEST_F(CommandTest, RemoveStopsWhenTheDriverWillNotCloseTheImage) {
   FakeDriver stubborn{ctx, "more images", DiskOsNode};  // serves no CloseDevice
   ASSERT_TRUE(RegisterDiskOs(ctx, stubborn));
   int image = stubborn.addDevice(ImageFile, "x.iso");
-  bool dropped = false;
-  ctx.shell.hooks.removeImageListEntry = [&](Context&, int) { dropped = true; };
   ctx.shell.lastView = View::Tree;
   ctx.shell.menuNode = image;
   runCommand(ctx, CmdRemove, 0);
-  EXPECT_FALSE(dropped);
   EXPECT_STREQ(ctx.nodes[image].name, "x.iso");
   EXPECT_EQ(t.host.messages, std::vector<std::string>{"Disk OS error"});
   EXPECT_EQ(ctx.busy, 0);

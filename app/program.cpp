@@ -1,0 +1,23 @@
+#include "app/program.h"
+
+#include "app/context.h"
+#include "esifs/bank_edit.h"
+#include "esifs/bank_transfer.h"
+#include "media/cd_image_driver.h"
+
+std::vector<DiskOsDriver*> createDrivers(Context& ctx) {
+  ctx.drivers.push_back(std::make_unique<CdImageDriver>(ctx));
+  std::vector<DiskOsDriver*> order;
+  for (auto& driver : ctx.drivers)
+    order.push_back(driver.get());
+  return order;
+}
+
+void installOperations(Context& ctx) {
+  CommandHooks& hooks = ctx.shell.hooks;
+  hooks.importBank = ImportBank;
+  hooks.exportBank = ExportBank;
+  hooks.deleteBank = DeleteBank;
+  hooks.importEmptyBank = ImportEmptyBank;
+  // Sample reception and deletion and WAV to floppy arrive with their subsystems.
+}

@@ -1,0 +1,14 @@
+#pragma once
+// What the program is made of: its storage drivers in their fixed slot order
+// and the operations its commands start.
+#include <vector>
+
+struct Context;
+class DiskOsDriver;
+
+// Creates the drivers that exist (kept in the context for the whole run), in
+// slot order: SCSI disks, CD image files, floppy drives, samplers.
+std::vector<DiskOsDriver*> createDrivers(Context& ctx);
+
+// Fills the command hooks with the operations that exist.
+void installOperations(Context& ctx);

@@ -1,0 +1,41 @@
+#include "app/win32/file_dialogs.h"
+
+#include <commdlg.h>
+
+#include <cstdio>
+
+namespace {
+const char kBankFilter[] =
+    "ESi bank files (*.e3x)\0*.e3x\0EOS bank files (*.eos)\0*.eos\0All files (*.*)\0*.*\0";
+const char kSampleFilter[] = "Wave bank files (*.wav)\0*.wav\0All files (*.*)\0*.*\0";
+const char kWavFilter[] = "Wave files (*.wav)\0*.wav\0All files (*.*)\0*.*\0";
+const char kImageFilter[] = "ISO image files (*.iso)\0*.iso\0All files (*.*)\0*.*\0";
+}  // namespace
+
+const FileDialogSpec kExportBankFile = {true, kBankFilter, "e3x", "Export bank as"};
+const FileDialogSpec kReceiveSampleFile = {true, kSampleFilter, "wav", "Export sample as"};
+const FileDialogSpec kImportBankFile = {false, kBankFilter, "e3x", "Import bank"};
+const FileDialogSpec kWavToFloppyFile = {false, kWavFilter, "wav", nullptr};
+const FileDialogSpec kAddImageFile = {false, kImageFilter, "iso", "Add ISO image file"};
+const FileDialogSpec kCreateImageFile = {true, kImageFilter, "iso", "Create ISO image file"};
+
+bool runFileDialog(HWND owner, const FileDialogSpec& spec, const std::string& initialName,
+                   std::string* path) {
+  char file[MAX_PATH];
+  std::snprintf(file, sizeof file, "%s", initialName.c_str());
+  OPENFILENAMEA dialog = {};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = spec.filter;
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = sizeof file;
+  dialog.lpstrTitle = spec.title;
+  dialog.lpstrDefExt = spec.defaultExtension;
+  dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  BOOL chosen = spec.save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+  if (!chosen)
+    return false;
+  *path = file;
+  return true;
+}

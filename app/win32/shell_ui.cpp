@@ -1,0 +1,59 @@
+// What the shell's commands ask of Windows: menus, file dialogs, dialogs.
+#include "app/win32/dialogs.h"
+#include "app/win32/file_dialogs.h"
+#include "app/win32/main_window.h"
+
+void MainWindow::applyMenus(const MenuEnables& menus) {
+  if (!contextMenus)
+    return;
+  for (int command : kMenuItems) {
+    UINT state = menus.isEnabled(command) ? MF_ENABLED : MF_GRAYED;
+    EnableMenuItem(contextMenus, command, MF_BYCOMMAND | state);
+  }
+}
+
+int MainWindow::trackContextMenu(int subMenu) {
+  HMENU popup = GetSubMenu(contextMenus, subMenu);
+  if (!popup)
+    return 0;
+  POINT at;
+  GetCursorPos(&at);
+  return TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                        at.x + 8, at.y + 8, 0, window, nullptr);
+}
+
+void MainWindow::sendCommand(int command) {
+  SendMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+bool MainWindow::chooseFile(FileDialog kind, const std::string& initialName, std::string* path) {
+  const FileDialogSpec* spec = &kExportBankFile;
+  switch (kind) {
+    case FileDialog::ExportBank:
+      spec = &kExportBankFile;
+      break;
+    case FileDialog::ReceiveSample:
+      spec = &kReceiveSampleFile;
+      break;
+    case FileDialog::ImportBank:
+      spec = &kImportBankFile;
+      break;
+    case FileDialog::WavToFloppy:
+      spec = &kWavToFloppyFile;
+      break;
+  }
+  return runFileDialog(window, *spec, initialName, path);
+}
+
+void MainWindow::runDialog(int dialog, int node) {
+  if (DialogRunner run = dialogFor(dialog))
+    run(*this, node);
+}
+
+void MainWindow::closeMainWindow() {
+  DestroyWindow(window);
+}
+
+void MainWindow::setListViewMode(int mode) {
+  SetListViewMode(*this, mode);
+}

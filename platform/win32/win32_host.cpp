@@ -1,0 +1,32 @@
+#include "platform/win32/win32_host.h"
+
+#include <thread>
+
+void Win32Host::message(const std::string& text) {
+  MessageBoxA(owner_, text.c_str(), title_.c_str(), MB_OK);
+}
+
+bool Win32Host::askOkCancel(const std::string& text) {
+  return MessageBoxA(owner_, text.c_str(), title_.c_str(), MB_OKCANCEL) == IDOK;
+}
+
+void Win32Host::sleep(unsigned milliseconds) {
+  Sleep(milliseconds);
+}
+
+void Win32Host::startWorker(std::function<void()> work) {
+  std::thread(std::move(work)).detach();
+}
+
+bool Win32Host::loadResource(const char* type, int id, std::vector<std::uint8_t>* bytes) {
+  HRSRC found = FindResourceA(instance_, MAKEINTRESOURCEA(id), type);
+  if (!found)
+    return false;
+  HGLOBAL loaded = LoadResource(instance_, found);
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  if (!data)
+    return false;
+  const auto* first = static_cast<const std::uint8_t*>(data);
+  bytes->assign(first, first + SizeofResource(instance_, found));
+  return true;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// Drives real windows from a test on the user-interface thread: pumps
+// messages until a condition holds, and answers the menus and modal dialogs
+// that open meanwhile so that no test waits for a user.
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Wine without a window manager waits up to two seconds whenever a managed
+// window (one with a caption, or once activated) hides or goes. Under Wine
+// the tests therefore run with window management off for this program:
+// the first run switches it off and runs the tests again in a new process,
+// whose exit code *code receives; then the result is true.
+bool rerunWithoutWindowManagement(int* code);
+
+// Dispatches messages until done() holds or the time runs out.
+bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+void pumpFor(DWORD milliseconds);
+
+// What a context menu showed when it opened.
+struct OpenedMenu {
+  HMENU menu;
+  std::vector<UINT> enabled;  // command ids of the enabled items
+};
+
+// Watches the menus that open on this thread. Each one is recorded and then
+// closed, or answered with the next scripted key (a mnemonic character).
+class MenuWatcher {
+ public:
+  MenuWatcher();
+  ~MenuWatcher();
+  std::vector<OpenedMenu> opened;
+  std::deque<char> keys;
+
+ private:
+  static LRESULT CALLBACK hook(int code, WPARAM wp, LPARAM lp);
+  HHOOK hook_;
+};
+
+// Answers each modal dialog (file dialogs, message boxes, the program's own)
+// with the next scripted action once it is up; a dialog without an action is
+// cancelled.
+class DialogAnswerer {
+ public:
+  using Action = std::function<void(HWND dialog)>;
+  DialogAnswerer();
+  ~DialogAnswerer();
+  std::deque<Action> actions;
+  std::vector<std::string> titles;  // of every dialog seen
+
+ private:
+  static LRESULT CALLBACK hook(int code, WPARAM wp, LPARAM lp);
+  static void CALLBACK answer(HWND, UINT, UINT_PTR timer, DWORD);
+  HHOOK hook_;
+};
+
+// The text of a message box.
+std::string messageBoxText(HWND box);
+// The texts of a combo box's entries.
+std::vector<std::string> comboTexts(HWND combo);
+std::string windowText(HWND window);
