@@ -175,21 +175,6 @@ TEST_F(ShellTest, BankMenuAsksTheDriverWhetherTheDeviceIsReadOnly) {
   EXPECT_EQ(enabledFor(sample, 3), (std::set<int>{CmdDeleteSample, CmdSampleProperties}));
 }
 
-TEST_F(ShellTest, SelectingANeverListedDeviceListsItAndSetsTheMenus) {
-  int disk = listedDisk(scsi, FixedDisk);
-  EXPECT_EQ(ctx.nodes.selectedNode, disk);
-  EXPECT_EQ(ctx.shell.selection[0], disk);
-  EXPECT_EQ(ctx.busy, 0);
-  EXPECT_EQ(t.views.rowTexts(1), (std::vector<std::string>{"B01", "B02", "B03"}));
-  EXPECT_EQ(ctx.nodes[disk].ready, 1);
-  EXPECT_TRUE(ui.applied.isEnabled(CmdImportBank));
-
-  // An item that belongs to no node changes nothing.
-  treeSelectionChanged(ctx, 9999);
-  EXPECT_EQ(ctx.nodes.selectedNode, disk);
-  EXPECT_EQ(t.views.rows.size(), 3u);
-}
-
 TEST_F(ShellTest, BusyRefusesSelectionExpansionEditsAndMenus) {
   int disk = scsi.addDevice(FixedDisk, "disk");
   expand(scsi.node);
@@ -249,16 +234,6 @@ TEST_F(ShellTest, TreeRightClickOpensTheNodesMenuOnlyForMenuTypesThatAreShown) {
   t.views.items[item(scsi.node)].expanded = false;
   treeRightClick(ctx);
   EXPECT_EQ(ui.openedMenus.size(), 1u);
-}
-
-TEST_F(ShellTest, TreeRightClickOnEmptySpaceUsesTheSelectedNode) {
-  int image = images.addDevice(ImageFile, "a.iso");
-  expand(images.node);
-  select(image);
-  t.views.hotItem = kNoItem;
-  treeRightClick(ctx);
-  EXPECT_EQ(ui.openedMenus, std::vector<int>{DiskMenu});
-  EXPECT_EQ(ui.targetWhileOpen, image);
 }
 
 TEST_F(ShellTest, ChosenMenuCommandRunsWhileTheMenusNodeIsRecorded) {
