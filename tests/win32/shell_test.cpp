@@ -5,6 +5,8 @@
 #include <dlgs.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <algorithm>
 #include <memory>
 #include <set>
@@ -97,8 +99,10 @@ class ShellWindow : public ::testing::Test {
   void rightClickTree(int node) {
     POINT at = {200, 500};
     if (node != 0) {
+      // The message takes the item in the rectangle it fills.
       RECT r;
-      *reinterpret_cast<HTREEITEM*>(&r) = item(node);
+      HTREEITEM handle = item(node);
+      std::memcpy(&r, &handle, sizeof handle);
       ASSERT_TRUE(SendMessageA(app->tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
       at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
@@ -437,8 +441,21 @@ TEST_F(ShellWindow, ANarrowWindowKeepsTheTreeWidth) {
 
 TEST_F(ShellWindow, StatusDisplayPopsUpHidesOnTicksAndCannotBeClosed) {
   HWND display = app->screen.display;
-  ctx().lcd.LcdPrint("hello");
+  ctx().lcd.LcdSelectPage(4);
+  ctx().lcd.LcdPrint("H");
   EXPECT_TRUE(IsWindowVisible(display));
+  // The glyph's dots are drawn in ink in its cell; the next cell stays unlit.
+  HDC dc = GetDC(display);
+  auto inkDots = [dc](int column) {
+    int dots = 0;
+    for (int y = 2; y < 11; ++y)
+      for (int x = 6 * column + 3; x < 6 * column + 9; ++x)
+        dots += GetPixel(dc, x, y) == RGB(0, 0, 0);
+    return dots;
+  };
+  EXPECT_EQ(inkDots(0), 17);  // two 7-dot uprights and the bar's 3 inner dots
+  EXPECT_EQ(inkDots(1), 0);
+  ReleaseDC(display, dc);
   for (int tick = 0; tick < 20 && ctx().lcd.visible(); ++tick)
     SendMessageA(display, WM_TIMER, 1, 0);
   EXPECT_FALSE(IsWindowVisible(display));
