@@ -12,28 +12,28 @@ const char kWavFilter[] = "Wave files (*.wav)\0*.wav\0All files (*.*)\0*.*\0";
 const char kImageFilter[] = "ISO image files (*.iso)\0*.iso\0All files (*.*)\0*.*\0";
 }  // namespace
 
-const FileDialogSpec kExportBankFile = {true, kBankFilter, "e3x", "Export bank as"};
-const FileDialogSpec kReceiveSampleFile = {true, kSampleFilter, "wav", "Export sample as"};
-const FileDialogSpec kImportBankFile = {false, kBankFilter, "e3x", "Import bank"};
-const FileDialogSpec kWavToFloppyFile = {false, kWavFilter, "wav", nullptr};
-const FileDialogSpec kAddImageFile = {false, kImageFilter, "iso", "Add ISO image file"};
-const FileDialogSpec kCreateImageFile = {true, kImageFilter, "iso", "Create ISO image file"};
+const FileDialogKind kExportBankFile = {true, kBankFilter, "e3x", "Export bank as"};
+const FileDialogKind kReceiveSampleFile = {true, kSampleFilter, "wav", "Export sample as"};
+const FileDialogKind kImportBankFile = {false, kBankFilter, "e3x", "Import bank"};
+const FileDialogKind kWavToFloppyFile = {false, kWavFilter, "wav", nullptr};
+const FileDialogKind kAddImageFile = {false, kImageFilter, "iso", "Add ISO image file"};
+const FileDialogKind kCreateImageFile = {true, kImageFilter, "iso", "Create ISO image file"};
 
-bool runFileDialog(HWND owner, const FileDialogSpec& spec, const std::string& initialName,
+bool runFileDialog(HWND owner, const FileDialogKind& kind, const std::string& initialName,
                    std::string* path) {
   char file[MAX_PATH];
   std::snprintf(file, sizeof file, "%s", initialName.c_str());
   OPENFILENAMEA dialog = {};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
-  dialog.lpstrFilter = spec.filter;
+  dialog.lpstrFilter = kind.filter;
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = file;
   dialog.nMaxFile = sizeof file;
-  dialog.lpstrTitle = spec.title;
-  dialog.lpstrDefExt = spec.defaultExtension;
+  dialog.lpstrTitle = kind.title;
+  dialog.lpstrDefExt = kind.defaultExtension;
   dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-  BOOL chosen = spec.save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+  BOOL chosen = kind.save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
   if (!chosen)
     return false;
   *path = file;

@@ -4,20 +4,20 @@
 
 #include <string>
 
-struct FileDialogSpec {
+struct FileDialogKind {
   bool save;
   const char* filter;  // text and pattern pairs, each ending in a zero
   const char* defaultExtension;
   const char* title;  // null: the system's own
 };
 
-extern const FileDialogSpec kExportBankFile;
-extern const FileDialogSpec kReceiveSampleFile;
-extern const FileDialogSpec kImportBankFile;
-extern const FileDialogSpec kWavToFloppyFile;
-extern const FileDialogSpec kAddImageFile;
-extern const FileDialogSpec kCreateImageFile;
+extern const FileDialogKind kExportBankFile;
+extern const FileDialogKind kReceiveSampleFile;
+extern const FileDialogKind kImportBankFile;
+extern const FileDialogKind kWavToFloppyFile;
+extern const FileDialogKind kAddImageFile;
+extern const FileDialogKind kCreateImageFile;
 
 // Runs the dialog starting with initialName; false when cancelled.
-bool runFileDialog(HWND owner, const FileDialogSpec& spec, const std::string& initialName,
+bool runFileDialog(HWND owner, const FileDialogKind& kind, const std::string& initialName,
                    std::string* path);

@@ -131,24 +131,24 @@ void loadMenus(MainWindow& app) {
 }
 
 bool registerWindowClasses(HINSTANCE instance, const std::string& mainClassName) {
-  struct ClassSpec {
+  struct WindowClassKind {
     const char* name;
     WNDPROC proc;
     bool mainWindow;
   };
-  const ClassSpec specs[] = {{mainClassName.c_str(), mainWindowProc, true},
-                             {kLcdClassName, lcdWindowProc, false},
-                             {kSplashClassName, splashWindowProc, false}};
+  const WindowClassKind classes[] = {{mainClassName.c_str(), mainWindowProc, true},
+                                     {kLcdClassName, lcdWindowProc, false},
+                                     {kSplashClassName, splashWindowProc, false}};
   bool ok = true;
-  for (const ClassSpec& spec : specs) {
+  for (const WindowClassKind& kind : classes) {
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = spec.proc;
+    wc.lpfnWndProc = kind.proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = spec.name;
-    if (spec.mainWindow) {
+    wc.lpszClassName = kind.name;
+    if (kind.mainWindow) {
       wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN));
       wc.hIconSm = wc.hIcon;
       wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);

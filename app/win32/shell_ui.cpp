@@ -26,23 +26,23 @@ void MainWindow::sendCommand(int command) {
   SendMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
-bool MainWindow::chooseFile(FileDialog kind, const std::string& initialName, std::string* path) {
-  const FileDialogSpec* spec = &kExportBankFile;
-  switch (kind) {
+bool MainWindow::chooseFile(FileDialog which, const std::string& initialName, std::string* path) {
+  const FileDialogKind* kind = &kExportBankFile;
+  switch (which) {
     case FileDialog::ExportBank:
-      spec = &kExportBankFile;
+      kind = &kExportBankFile;
       break;
     case FileDialog::ReceiveSample:
-      spec = &kReceiveSampleFile;
+      kind = &kReceiveSampleFile;
       break;
     case FileDialog::ImportBank:
-      spec = &kImportBankFile;
+      kind = &kImportBankFile;
       break;
     case FileDialog::WavToFloppy:
-      spec = &kWavToFloppyFile;
+      kind = &kWavToFloppyFile;
       break;
   }
-  return runFileDialog(window, *spec, initialName, path);
+  return runFileDialog(window, *kind, initialName, path);
 }
 
 void MainWindow::runDialog(int dialog, int node) {
