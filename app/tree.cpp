@@ -351,7 +351,6 @@ void refreshDevice(Context& ctx, int node, bool keepExpanded) {
   bool wasExpanded = v.treeIsExpanded(t[node].treeItem);
   removeChildren(ctx, node, node == t.selectedNode);
   v.treeSelect(t[node].treeItem);
-  ctx.host.startWorker([&ctx, node] { listDevice(ctx, node, false); });
   if (keepExpanded) {
     if (wasExpanded) {
       v.treeExpand(t[node].treeItem, false);
@@ -360,5 +359,9 @@ void refreshDevice(Context& ctx, int node, bool keepExpanded) {
     }
   }
   showNodeInList(ctx, t.selectedNode);
-  ctx.busy = 0;
+  // The listing clears the busy flag when it has filled the tree: cleared
+  // here, a command could start and change the node table while the listing
+  // still ran. So the listing starts last, and nothing here follows it.
+  ctx.busy = 1;
+  ctx.host.startWorker([&ctx, node] { listDevice(ctx, node, false); });
 }

@@ -197,6 +197,16 @@ TEST_F(TreeTest, RefreshListsTheDeviceAgainFromScratch) {
   refreshDevice(ctx, dev, true);
   EXPECT_TRUE(t.views.items[nodes[dev].treeItem].expanded);
   EXPECT_EQ(t.views.rowTexts(1), (std::vector<std::string>{"B09"}));
+
+  // Busy until the listing on its worker has run, so that no command starts
+  // while the device's nodes are still being made.
+  t.host.runWorkersAtOnce = false;
+  refreshDevice(ctx, dev, true);
+  EXPECT_EQ(ctx.busy, 1);
+  EXPECT_TRUE(t.views.rowTexts(1).empty());
+  t.host.runWorkers();
+  EXPECT_EQ(ctx.busy, 0);
+  EXPECT_EQ(t.views.rowTexts(1), (std::vector<std::string>{"B09"}));
 }
 
 }  // namespace
