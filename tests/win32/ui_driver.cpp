@@ -1,5 +1,7 @@
 #include "tests/win32/ui_driver.h"
 
+#include <algorithm>
+
 bool rerunWithoutWindowManagement(int* code) {
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   if (!ntdll || !GetProcAddress(ntdll, "wine_get_version"))
@@ -94,11 +96,22 @@ LRESULT CALLBACK MenuWatcher::hook(int code, WPARAM wp, LPARAM lp) {
         seen.enabled.push_back(id);
     }
     activeWatcher->opened.push_back(seen);
-    if (activeWatcher->keys.empty()) {
-      PostMessageA(call->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
-    } else {
+    if (!activeWatcher->keys.empty()) {
       PostMessageA(call->hwnd, WM_CHAR, activeWatcher->keys.front(), 0);
       activeWatcher->keys.pop_front();
+    } else if (!activeWatcher->commands.empty()) {
+      // The first Down highlights the first item; separators are skipped.
+      UINT command = activeWatcher->commands.front();
+      activeWatcher->commands.pop_front();
+      for (int i = 0, n = GetMenuItemCount(seen.menu); i < n; ++i) {
+        if (!(GetMenuState(seen.menu, i, MF_BYPOSITION) & MF_SEPARATOR))
+          PostMessageA(call->hwnd, WM_KEYDOWN, VK_DOWN, 0);
+        if (GetMenuItemID(seen.menu, i) == command)
+          break;
+      }
+      PostMessageA(call->hwnd, WM_KEYDOWN, VK_RETURN, 0);
+    } else {
+      PostMessageA(call->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
     }
     SetTimer(nullptr, 0, 3000, endStuckMenu);
   }
@@ -149,6 +162,34 @@ void CALLBACK DialogAnswerer::answer(HWND, UINT, UINT_PTR timer, DWORD) {
   Action action = std::move(activeAnswerer->actions.front());
   activeAnswerer->actions.pop_front();
   action(dialog);
+}
+
+void WorkerMessageBoxes::answer() {
+  // Handles of boxes that went may come back for new ones.
+  answered_.erase(
+      std::remove_if(answered_.begin(), answered_.end(), [](HWND box) { return !IsWindow(box); }),
+      answered_.end());
+  EnumWindows(visit, reinterpret_cast<LPARAM>(this));
+}
+
+BOOL CALLBACK WorkerMessageBoxes::visit(HWND window, LPARAM self) {
+  auto* boxes = reinterpret_cast<WorkerMessageBoxes*>(self);
+  DWORD process = 0;
+  DWORD thread = GetWindowThreadProcessId(window, &process);
+  char cls[32] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (process != GetCurrentProcessId() || thread == GetCurrentThreadId() ||
+      std::string(cls) != "#32770" || !IsWindowVisible(window))
+    return TRUE;
+  // A box goes a moment after its answer: answer and record it once.
+  for (HWND seen : boxes->answered_) {
+    if (seen == window)
+      return TRUE;
+  }
+  boxes->answered_.push_back(window);
+  boxes->texts.push_back(messageBoxText(window));
+  PostMessageA(window, WM_COMMAND, IDOK, 0);
+  return TRUE;
 }
 
 std::string windowText(HWND window) {

@@ -27,13 +27,16 @@ struct OpenedMenu {
 };
 
 // Watches the menus that open on this thread. Each one is recorded and then
-// closed, or answered with the next scripted key (a mnemonic character).
+// closed, or answered with the next scripted key (a mnemonic character), or,
+// once the keys are used up, with the next scripted command: the arrow keys
+// move to its item and Enter chooses it (for items that share a mnemonic).
 class MenuWatcher {
  public:
   MenuWatcher();
   ~MenuWatcher();
   std::vector<OpenedMenu> opened;
   std::deque<char> keys;
+  std::deque<UINT> commands;
 
  private:
   static LRESULT CALLBACK hook(int code, WPARAM wp, LPARAM lp);
@@ -55,6 +58,19 @@ class DialogAnswerer {
   static LRESULT CALLBACK hook(int code, WPARAM wp, LPARAM lp);
   static void CALLBACK answer(HWND, UINT, UINT_PTR timer, DWORD);
   HHOOK hook_;
+};
+
+// Answers OK to the message boxes that other threads of this process show
+// (workers report their failures so) and records their texts.
+class WorkerMessageBoxes {
+ public:
+  // Answers the boxes up now; call it while waiting for a worker.
+  void answer();
+  std::vector<std::string> texts;
+
+ private:
+  static BOOL CALLBACK visit(HWND window, LPARAM self);
+  std::vector<HWND> answered_;
 };
 
 // The text of a message box.
