@@ -8,20 +8,29 @@
 
 #include "esifs/bank_index.h"
 #include "esifs/disk_info.h"
-#include "tests/support/esi_disk_image.h"
+#include "tests/support/esi_image.h"
 #include "tests/support/test_context.h"
 
 namespace {
 
+EsiLayout fourIndexSectors() {
+  EsiLayout l;
+  l.blockCount = 7;
+  l.indexSectors = l.usedIndexSectors = 4;
+  return l;
+}
+
 struct ListBanksTest : ::testing::Test {
   TestContext t;
   Context& ctx = t.ctx;
-  EsiDiskImage disk{SmallDisk(), 64};
+  EsiImage disk{fourIndexSectors()};
+  const std::uint32_t index = disk.info.bankIndexSector;
   std::vector<std::uint32_t> reads;   // sectors read, in order
   std::uint32_t failAt = 0xFFFFFFFF;  // this sector fails to read
   int device = 0;
   std::uint8_t out[3200 + 32];
   std::uint8_t blockFactor = 0;
+  std::uint32_t par2 = 0;
 
   void SetUp() override {
     int root = t.addRoot();
@@ -35,11 +44,10 @@ struct ListBanksTest : ::testing::Test {
     return [this](std::uint32_t first, std::uint32_t count, std::uint8_t* buffer) {
       for (std::uint32_t i = 0; i < count; ++i)
         reads.push_back(first + i);
-      if (first <= failAt && failAt < first + count)
+      if ((first <= failAt && failAt < first + count) ||
+          (first + count) * 512ull > disk.bytes.size())
         return 0x40010u;
-      if ((first + count) * 512ull > disk.bytes.size())
-        return 0x40010u;
-      std::memcpy(buffer, &disk.bytes[first * 512], count * 512);
+      std::memcpy(buffer, disk.sector(first), count * 512);
       return 0u;
     };
   }
@@ -51,6 +59,7 @@ struct ListBanksTest : ::testing::Test {
     r.par3 = static_cast<DiskOsWord>(node);
     r.bufI = reinterpret_cast<DiskOsWord>(out);
     r.bIsz = bIsz;
+    reads.clear();
     std::uint32_t result = ListDiskBanks(ctx, reader(), r, &blockFactor);
     par2 = static_cast<std::uint32_t>(r.par2);
     return result;
@@ -65,14 +74,12 @@ struct ListBanksTest : ::testing::Test {
     return out;
   }
   std::uint16_t outNumber(int i) { return EntryNumber(out + 32 * i); }
-
-  std::uint32_t par2 = 0;
 };
 
 TEST_F(ListBanksTest, BankRowsComeInNumberOrderWithNamesSizesAndBlockWords) {
-  disk.putBank(0, 0, "PIANO          X", 5, 0x0102, 65536);
-  disk.putBank(0, 1, "STRINGS", 1, 3, 1536);
-  disk.putBank(0, 3, "BRASS", 3, 4, 0);
+  disk.putEntry(0, 0, "PIANO          X", 5, 0x0102, 65536);
+  disk.putEntry(0, 1, "STRINGS", 1, 3, 1536);
+  disk.putEntry(0, 3, "BRASS", 3, 4, 0);
   disk.markUnused(1);
   ctx.nodes.selectedNode = device;
   ctx.nodes.shownNode = device;
@@ -80,10 +87,8 @@ TEST_F(ListBanksTest, BankRowsComeInNumberOrderWithNamesSizesAndBlockWords) {
   EXPECT_EQ(list(device), 0u);
   EXPECT_EQ(par2, 3u);
   // The output area holds the entries in index order.
-  EXPECT_EQ(outNumber(0), 5);
-  EXPECT_EQ(outNumber(1), 1);
+  EXPECT_EQ(0, std::memcmp(out, disk.indexEntry(0, 0), 64));
   EXPECT_EQ(outNumber(2), 3);
-  EXPECT_EQ(0, std::memcmp(out, disk.sector(2), 32));
   EXPECT_EQ(out[3 * 32], 0xEE);
 
   EXPECT_EQ(t.views.rowTexts(1), (std::vector<std::string>{"B01", "B03", "B05"}));
@@ -105,58 +110,49 @@ TEST_F(ListBanksTest, BankRowsComeInNumberOrderWithNamesSizesAndBlockWords) {
 }
 
 TEST_F(ListBanksTest, BBSectorEndsTheListingWithoutReadingFurther) {
-  disk.putBank(0, 0, "ONE", 1, 1, 10);
+  disk.putEntry(0, 0, "ONE", 1, 1, 10);
   disk.markUnused(1);
-  disk.putBank(2, 0, "HIDDEN", 2, 2, 10);  // past the end of the index
+  disk.putEntry(2, 0, "HIDDEN", 2, 2, 10);  // past the end of the index
   EXPECT_EQ(list(device), 0u);
   EXPECT_EQ(par2, 1u);
-  EXPECT_EQ(reads, (std::vector<std::uint32_t>{0, 2, 3}));
-}
+  EXPECT_EQ(reads, (std::vector<std::uint32_t>{0, index, index + 1}));
 
-TEST_F(ListBanksTest, FirstSectorBBListsNothingAndRemovesThePlaceholder) {
+  // A first sector of "BB" lists nothing and takes the placeholder away.
   disk.markUnused(0);
   EXPECT_EQ(list(device), 0u);
   EXPECT_EQ(par2, 0u);
   EXPECT_TRUE(children(device).empty());
-  EXPECT_FALSE(t.views.items[ctx.nodes[device].treeItem].expanded);
 }
 
-TEST_F(ListBanksTest, WithoutADeviceNodeOnlyTheOutputIsFilled) {
-  disk.putBank(0, 0, "A", 7, 1, 10);
-  disk.putBank(1, 15, "B", 8, 2, 10);
+TEST_F(ListBanksTest, OnlyEntriesInUseWithinTheRangeAreListedAndOnlyUnderADevice) {
+  disk.putEntry(0, 0, "LOW", 2, 1, 10);
+  disk.putEntry(0, 1, "MID", 4, 1, 10);
+  disk.putEntry(0, 2, "HIGH", 150, 1, 10);
+  disk.putEntry(0, 3, "FREE", 3, 1, 10);
+  disk.indexEntry(0, 3)[26] = 0x01;  // in-use bit clear
+  disk.putEntry(1, 15, "LATER", 8, 2, 10);
   int nodes = ctx.nodes.count;
-  EXPECT_EQ(list(0), 0u);
-  EXPECT_EQ(par2, 2u);
-  EXPECT_EQ(outNumber(1), 8);
-  EXPECT_EQ(ctx.nodes.count, nodes);  // the placeholder stays too
-  // A node that is no device counts as none.
+  EXPECT_EQ(list(0, 3200, 3, 150), 0u);
+  EXPECT_EQ(par2, 3u);
+  EXPECT_EQ(outNumber(0), 4);
+  EXPECT_EQ(outNumber(1), 150);
+  EXPECT_EQ(outNumber(2), 8);
+  // Without a device node, or with a node that is no device, only the output is filled.
   EXPECT_EQ(list(children(device)[0]), 0u);
   EXPECT_EQ(list(123456), 0u);
   EXPECT_EQ(ctx.nodes.count, nodes);
 }
 
-TEST_F(ListBanksTest, OnlyEntriesInUseWithinTheRangeAreListed) {
-  disk.putBank(0, 0, "LOW", 2, 1, 10);
-  disk.putBank(0, 1, "MID", 4, 1, 10);
-  disk.putBank(0, 2, "HIGH", 150, 1, 10);
-  disk.putBank(0, 3, "FREE", 3, 1, 10);
-  disk.sector(2)[3 * 32 + 26] = 0x01;  // in-use bit clear
-  EXPECT_EQ(list(device, 3200, 3, 200), 0u);
-  EXPECT_EQ(par2, 2u);
-  EXPECT_EQ(outNumber(0), 4);
-  EXPECT_EQ(outNumber(1), 150);
-}
-
 TEST_F(ListBanksTest, IndexReadFailureAnswers8000AndKeepsWhatWasFound) {
-  disk.putBank(0, 0, "ONE", 1, 1, 10);
-  failAt = 3;
+  disk.putEntry(0, 0, "ONE", 1, 1, 10);
+  failAt = index + 1;
   EXPECT_EQ(list(device), 0x8000u);
   EXPECT_EQ(par2, 1u);
-  EXPECT_EQ(children(device).size(), 1u);
+  ASSERT_EQ(children(device).size(), 1u);
   EXPECT_EQ(ctx.nodes[children(device)[0]].type, Bank);
 
   // Nothing found yet: the placeholder stays.
-  failAt = 2;
+  failAt = index;
   removeChildren(ctx, device, false);
   addPlaceholder(ctx, device);
   EXPECT_EQ(list(device), 0x8000u);
@@ -164,8 +160,8 @@ TEST_F(ListBanksTest, IndexReadFailureAnswers8000AndKeepsWhatWasFound) {
   EXPECT_EQ(ctx.nodes[children(device)[0]].type, Placeholder);
 }
 
-TEST_F(ListBanksTest, DiskThatFailsItsCheckIsNotListed) {
-  disk.putBank(0, 0, "ONE", 1, 1, 10);
+TEST_F(ListBanksTest, DiskThatFailsItsCheckOrHasAnUnknownBlockSizeIsNotListed) {
+  disk.putEntry(0, 0, "ONE", 1, 1, 10);
   disk.sector(0)[0x1FF] ^= 1;
   EXPECT_EQ(list(device), 0u);
   EXPECT_EQ(par2, 0u);
@@ -173,67 +169,54 @@ TEST_F(ListBanksTest, DiskThatFailsItsCheckIsNotListed) {
   EXPECT_EQ(reads, (std::vector<std::uint32_t>{0}));
   EXPECT_EQ(ctx.nodes[device].blockFactor, 0);
 
-  failAt = 0;
-  disk.seal();
-  EXPECT_EQ(list(device), 0u);
-  EXPECT_EQ(par2, 0u);
-}
-
-TEST_F(ListBanksTest, UnknownBlockSizeCodesAreRefused) {
-  disk.putBank(0, 0, "ONE", 1, 1, 10);
   for (std::uint8_t code : {0, 9, 255}) {
-    disk.layout.blockSizeCode = code;
-    disk.seal();
+    disk.info.blockSizeCode = code;
+    disk.storeInfo();
     EXPECT_EQ(list(0), 0u);
     EXPECT_EQ(par2, 0u) << int(code);
   }
-  disk.layout.blockSizeCode = 8;
-  disk.seal();
+  disk.info.blockSizeCode = 8;
+  disk.storeInfo(true);
   EXPECT_EQ(list(device), 0u);
+  EXPECT_EQ(par2, 1u);
   EXPECT_EQ(blockFactor, 128);
   EXPECT_EQ(ctx.nodes[device].blockFactor, 128);
 }
 
 TEST_F(ListBanksTest, IndexClaimedBeyondTheDiskIsVisitedOnlyWhereItLies) {
-  disk.layout.lastSector = 9;
-  disk.layout.bankIndexCount = 0xFFFFFFFF;
-  disk.seal();
+  disk.info.lastSector = index + 7;
+  disk.info.bankIndexCount = 0xFFFFFFFF;
+  disk.storeInfo();
   EXPECT_EQ(list(device), 0u);
-  EXPECT_EQ(reads.size(), 1u + 8);  // index sectors 2..9
+  EXPECT_EQ(reads.size(), 1u + 8);
   EXPECT_EQ(IndexSectorsToVisit(disk.sector(0)), 8u);
 
-  disk.layout.lastSector = 0xFFFFFFFF;
-  disk.seal();
+  disk.info.lastSector = 0xFFFFFFFF;
+  disk.storeInfo();
   EXPECT_EQ(IndexSectorsToVisit(disk.sector(0)), kMaxListedIndexSectors);
-  disk.layout.bankIndexSector = 0xFFFFFFFF;
-  disk.layout.lastSector = 5;
-  disk.seal();
+  disk.info.bankIndexSector = 0xFFFFFFFF;
+  disk.info.lastSector = 5;
+  disk.storeInfo();
   EXPECT_EQ(IndexSectorsToVisit(disk.sector(0)), 0u);
 }
 
 TEST_F(ListBanksTest, NeverWritesPastTheOutputArea) {
-  for (int i = 0; i < 16; ++i)
-    disk.putBank(0, i, "X", static_cast<std::uint16_t>(i), 1, 10);
-  for (int i = 0; i < 16; ++i)
-    disk.putBank(1, i, "Y", static_cast<std::uint16_t>(i), 1, 10);
+  for (std::uint32_t k = 0; k < 4; ++k) {
+    for (int i = 0; i < 16; ++i)
+      disk.putEntry(k, i, "X", i, 1, 10);
+  }
   EXPECT_EQ(list(device, 3 * 32 + 31), 0u);
   EXPECT_EQ(par2, 3u);
   EXPECT_EQ(out[3 * 32], 0xEE);
   EXPECT_EQ(children(device).size(), 3u);
 
   // More entries than the area holds (a damaged disk): 100 at most.
-  EXPECT_EQ(list(0, 3200), 0u);
-  EXPECT_EQ(par2, 32u);
-  for (int k = 2; k < 4; ++k) {
-    for (int i = 0; i < 16; ++i)
-      disk.putBank(k, i, "Z", 5, 1, 10);
-  }
-  disk.layout.lastSector = 63;
-  disk.layout.bankIndexCount = 60;
-  disk.seal();
+  disk.info.lastSector = index + 59;
+  disk.info.bankIndexCount = 60;
+  disk.storeInfo();
   for (std::uint32_t k = 4; k < 60; ++k) {
     for (int i = 0; i < 16; ++i)
-      disk.putBank(k, i, "Z", 5, 1, 10);
+      disk.putEntry(k, i, "Z", 5, 1, 10);
   }
   EXPECT_EQ(list(0, 3200), 0u);
   EXPECT_EQ(par2, 100u);
@@ -241,12 +224,12 @@ TEST_F(ListBanksTest, NeverWritesPastTheOutputArea) {
 }
 
 TEST_F(ListBanksTest, CountGoesPastBBSectorsAndCountsOnlyBanks) {
-  disk.putBank(0, 0, "A", 1, 1, 10);
-  disk.putBank(0, 1, "B", 100, 1, 10);  // numbered too high
+  disk.putEntry(0, 0, "A", 1, 1, 10);
+  disk.putEntry(0, 1, "B", 100, 1, 10);  // numbered too high
   disk.markUnused(1);
-  disk.putBank(3, 5, "C", 99, 1, 10);
+  disk.putEntry(3, 5, "C", 99, 1, 10);
   EXPECT_EQ(CountDiskBanks(ctx, reader()), 2u);
-  failAt = 5;
+  failAt = index + 3;
   EXPECT_EQ(CountDiskBanks(ctx, reader()), 0u);
 }
 

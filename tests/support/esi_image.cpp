@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "esifs/bank_file.h"
 #include "esifs/bank_index.h"
 #include "esifs/bat.h"
 #include "esifs/disk_info_writer.h"
@@ -23,6 +24,15 @@ std::vector<std::uint8_t> MakeBankData(std::uint32_t size, const std::string& na
   return data;
 }
 
+std::vector<std::uint8_t> MakeBankFile(std::vector<std::uint8_t> data) {
+  for (std::size_t at = 0; at < data.size(); at += kBankChunkSize) {
+    std::size_t n = data.size() - at < kBankChunkSize ? data.size() - at : kBankChunkSize;
+    PrepareExportChunk(data.data() + at, static_cast<std::uint32_t>(n),
+                       static_cast<std::uint32_t>(at));
+  }
+  return data;
+}
+
 EsiImage::EsiImage(const EsiLayout& l) {
   info.blockSizeCode = l.blockSizeCode;
   info.firSector = 1;
@@ -35,13 +45,28 @@ EsiImage::EsiImage(const EsiLayout& l) {
   info.lastSector = info.dataSector + l.blockCount * blockSectors() - 1;
   bytes.assign(std::size_t{info.lastSector + 1} * 512, 0);
   for (std::uint32_t k = l.usedIndexSectors; k < l.indexSectors; ++k)
-    std::memset(sector(info.bankIndexSector + k), 'B', 512);
+    markUnused(k);
   storeInfo();
 }
 
-void EsiImage::storeInfo() {
+void EsiImage::storeInfo(bool gapped) {
   WriteDiskInfo(info, sector(0));
-  StoreChecksum(sector(0), DiskInfoChecksumV2(sector(0)));
+  StoreChecksum(sector(0),
+                gapped ? DiskInfoChecksumGapped(sector(0)) : DiskInfoChecksumV2(sector(0)));
+}
+
+void EsiImage::markUnused(std::uint32_t k) {
+  std::memset(sector(info.bankIndexSector + k), 'B', 512);
+}
+
+void EsiImage::putEntry(std::uint32_t k, int e, const std::string& name, int number,
+                        std::uint16_t firstBlock, std::uint32_t size) {
+  char name16[16];
+  std::memset(name16, ' ', 16);
+  std::memcpy(name16, name.data(), name.size() < 16 ? name.size() : 16);
+  EncodeNewBankEntry(
+      NewBankEntry(name16, static_cast<std::uint16_t>(number), firstBlock, size, blockSectors()),
+      indexEntry(k, e));
 }
 
 std::uint16_t EsiImage::bat(std::uint32_t block) const {
@@ -89,16 +114,11 @@ std::uint16_t EsiImage::addBank(int number, const std::string& name,
     if (at < data.size())
       std::memcpy(sector(blockStart(chain[i])), data.data() + at, n);
   }
-  char name16[16];
-  std::memset(name16, ' ', 16);
-  std::memcpy(name16, name.data(), name.size() < 16 ? name.size() : 16);
-  BankEntry entry = NewBankEntry(name16, static_cast<std::uint16_t>(number), chain[0],
-                                 static_cast<std::uint32_t>(data.size()), blockSectors());
   for (std::uint32_t k = 0; k < info.bankIndexCount; ++k) {
     std::uint8_t* s = sector(info.bankIndexSector + k);
     int e = IsUnusedIndexSector(s) ? -1 : FirstFreeEntry(s);
     if (e >= 0) {
-      EncodeNewBankEntry(entry, s + e * 32);
+      putEntry(k, e, name, number, chain[0], static_cast<std::uint32_t>(data.size()));
       return chain[0];
     }
   }

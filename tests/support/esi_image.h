@@ -2,6 +2,7 @@
 // An ESi disk image built in memory for tests: the disk information sector,
 // a File Index Reference, the Bank Allocation Table, a Bank Index whose
 // unused sectors read "BB", and a data area, with banks put on it directly.
+// The same bytes stand for a CD image file or a SCSI disk.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +22,10 @@ struct EsiLayout {
 std::vector<std::uint8_t> MakeBankData(std::uint32_t size, const std::string& name,
                                        std::uint32_t seed);
 
+// The bank file an export writes of the data: the name copied into plain
+// view, each chunk transformed.
+std::vector<std::uint8_t> MakeBankFile(std::vector<std::uint8_t> data);
+
 class EsiImage {
  public:
   explicit EsiImage(const EsiLayout& layout = EsiLayout());
@@ -29,6 +34,12 @@ class EsiImage {
   // hold it, at least one), chained in order, and an entry in the first Bank
   // Index sector with room. Answers the first block.
   std::uint16_t addBank(int number, const std::string& name, const std::vector<std::uint8_t>& data);
+  // Writes entry e (0..15) of Bank Index sector k as import would, without
+  // touching the table or the data. name: up to 16 characters, padded with blanks.
+  void putEntry(std::uint32_t k, int e, const std::string& name, int number,
+                std::uint16_t firstBlock, std::uint32_t size);
+  // Marks Bank Index sector k "BB" throughout: not in use, and listing stops there.
+  void markUnused(std::uint32_t k);
   // The bank's data as its entry and chain give it.
   std::vector<std::uint8_t> bankData(std::uint16_t firstBlock, std::uint32_t size) const;
 
@@ -46,8 +57,8 @@ class EsiImage {
   std::uint32_t freeBlocks() const;
   // Marks every free block but the last `keep` ones as used by no bank.
   void fillBlocks(std::uint32_t keep);
-  // Rewrites sector 0 from info, with a valid checksum.
-  void storeInfo();
+  // Rewrites sector 0 from info, with a valid checksum of either form.
+  void storeInfo(bool gapped = false);
 
   DiskInfo info{};
   std::vector<std::uint8_t> bytes;
