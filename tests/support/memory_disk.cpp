@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "esifs/list_banks.h"
+#include "tests/support/disk_check.h"
 
 MemoryDisk::MemoryDisk(Context& ctx, std::vector<std::uint8_t>& image)
     : DiskOsDriver(ctx,
@@ -107,4 +108,15 @@ std::vector<int> DiskScenario::bankNumbers() const {
   }
   std::sort(numbers.begin(), numbers.end());
   return numbers;
+}
+
+std::string DiskScenario::leftOver() const {
+  std::string left;
+  if (ctx.busy)
+    left += "busy; ";
+  if (ctx.openFile != kNoFile || tc.files.openCount() != 0)
+    left += "open file; ";
+  if (ctx.lcd.LcdCurrentPage() != 0)
+    left += "progress page; ";
+  return left + CheckDiskConsistency(image.bytes);
 }

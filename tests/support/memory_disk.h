@@ -54,6 +54,10 @@ struct DiskScenario {
   int bank(int number) const;
   std::vector<int> bankNumbers() const;
   const TreeNode& node(int index) const { return tc.ctx.nodes[index]; }
+  // Whatever a bank operation must not leave behind however it ended: the
+  // busy flag, an open file, the progress page, a disk that breaks the
+  // consistency rules. Empty when it ended cleanly.
+  std::string leftOver() const;
 
   TestContext tc;
   Context& ctx = tc.ctx;
