@@ -30,21 +30,11 @@ Bytes pattern(std::size_t n, unsigned seed) {
   return b;
 }
 
-std::uint8_t firstKey(std::uint32_t position) {
-  std::uint8_t b[4] = {};
-  BankKeystream(b, 4, position);
-  return b[0];
-}
-
-TEST(Keystream, KeyComesFromTheUpperThreeBytesOfThePosition) {
-  EXPECT_EQ(firstKey(0), 0x5D);
-  EXPECT_EQ(firstKey(255), 0x5D);
-  EXPECT_EQ(firstKey(16384), 0x5D + 0x40);
-  EXPECT_EQ(firstKey(0x01020300), 0x63);  // 1 + 0x102 + 0x10203 + 0x5D, mod 256
-}
-
+// The file format is what the samplers' own software reads, so the fast
+// keystream is held to the step-by-step form; a round trip alone would pass
+// any keystream.
 TEST(Keystream, MatchesTheStepByStepFormOverWholeChunks) {
-  for (std::uint32_t position : {0u, 16384u, 0xFFFFC000u}) {
+  for (std::uint32_t position : {0u, 16384u, 0x01020300u, 0xFFFFC000u}) {
     for (bool emu : {false, true}) {
       Bytes a = pattern(kBankChunkSize + 100, position + emu);
       if (emu)
@@ -55,37 +45,11 @@ TEST(Keystream, MatchesTheStepByStepFormOverWholeChunks) {
       EXPECT_EQ(a, b) << position << " " << emu;
     }
   }
-}
-
-TEST(Keystream, EmuBufferKeepsFirst32BytesAndStartsTheKeyAtByte32) {
-  Bytes b(40, 0);
-  std::memcpy(b.data(), "EMULATOR 3X", 11);
-  Bytes before = b;
-  BankKeystream(b.data(), 40, 16384);
-  EXPECT_TRUE(std::equal(b.begin(), b.begin() + 32, before.begin()));
-  EXPECT_EQ(b[32], 0x5D + 0x40);
-}
-
-TEST(Keystream, IsItsOwnInverse) {
-  for (bool emu : {false, true}) {
-    Bytes data = pattern(5000, 7);
-    if (emu)
-      std::memcpy(data.data(), "EMU", 3);
-    Bytes b = data;
-    BankKeystream(b.data(), 5000, 0x12345);
-    EXPECT_NE(b, data);
-    BankKeystream(b.data(), 5000, 0x12345);
-    EXPECT_EQ(b, data);
-  }
-}
-
-TEST(Keystream, ShortBufferIsTransformedWithoutLookingPastItsEnd) {
   std::uint8_t b[3] = {'E', 'M', 'U'};
-  BankKeystream(b, 2, 0);  // "EM" alone is no header
+  BankKeystream(b, 2, 0);  // "EM" alone is no header, and byte 2 is not looked at
   EXPECT_EQ(b[0], 'E' ^ 0x5D);
   EXPECT_EQ(b[1], 'M' ^ 0x5E);
   EXPECT_EQ(b[2], 'U');
-  BankKeystream(b, 0, 0);
 }
 
 struct ExportedBank {
@@ -134,42 +98,27 @@ TEST(BankFile, LaterChunkBeginningWithEmuKeepsItsFirst32BytesPlain) {
   EXPECT_EQ(file, data) << "no name copy outside the first chunk";
 }
 
-TEST(BankFile, NamePeekOf92BytesEqualsTheWholeChunkTransform) {
-  for (bool emu : {true, false}) {
-    ExportedBank e = exportBank(20000);
-    if (!emu) {
-      e.file = pattern(20000, 3);
-      e.file[0] = 'X';
-    }
-    Bytes head(e.file.begin(), e.file.begin() + kBankNamePeekSize);
-    Bytes chunk(e.file.begin(), e.file.begin() + kBankChunkSize);
-    BankKeystream(head.data(), kBankNamePeekSize, 0);
-    RestoreImportChunk(chunk.data(), kBankChunkSize, 0);
-    EXPECT_TRUE(std::equal(head.begin(), head.end(), chunk.begin())) << emu;
-
-    char name[16];
-    BankFileName(e.file.data(), 20000, "ignored.e3x", name);
-    EXPECT_EQ(std::memcmp(name, chunk.data() + 76, 16), 0) << emu;
-  }
+TEST(BankFile, NameComesFromTheFirst92BytesOrElseFromTheFileName) {
   ExportedBank e = exportBank(20000);
   char name[16];
-  BankFileName(e.file.data(), kBankNamePeekSize, "", name);
+  BankFileName(e.file.data(), kBankNamePeekSize, "ignored.e3x", name);
   EXPECT_EQ(std::memcmp(name, "GRAND PIANO     ", 16), 0);
-}
+  Bytes file = pattern(20000, 3);  // no "EMU": the whole head is transformed
+  Bytes chunk(file.begin(), file.begin() + kBankChunkSize);
+  RestoreImportChunk(chunk.data(), kBankChunkSize, 0);
+  BankFileName(file.data(), 20000, "ignored.e3x", name);
+  EXPECT_EQ(std::memcmp(name, chunk.data() + 76, 16), 0);
 
-TEST(BankFile, FileTooShortForANameIsNamedAfterItself) {
-  Bytes file(91, 'A');
-  char name[16];
   BankFileName(file.data(), 91, "C:\\Banks\\Strings.e3x", name);
   EXPECT_EQ(std::memcmp(name, "Strings         ", 16), 0);
-  BankFileName(file.data(), 0, "C:\\Banks\\A very long bank name.eos", name);
+  BankFileName(file.data(), 0, "D:/A very long bank name.eos", name);
   EXPECT_EQ(std::memcmp(name, "A very long bank", 16), 0);
   BankFileName(file.data(), 10, "C:\\Banks\\", name);
   EXPECT_EQ(std::memcmp(name, "                ", 16), 0);
 }
 
 TEST(BankFile, ChunkWhoseTransformWouldReadAsEmuIsReportedUnrestorable) {
-  for (std::uint32_t offset : {0u, kBankChunkSize, 5 * kBankChunkSize}) {
+  for (std::uint32_t offset : {0u, 5 * kBankChunkSize}) {
     Bytes data = pattern(kBankChunkSize, offset);
     // Choose data whose first three transformed bytes spell "EMU".
     Bytes key(3, 0);

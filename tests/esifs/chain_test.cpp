@@ -11,7 +11,7 @@ namespace {
 
 using Blocks = std::vector<std::uint16_t>;
 
-// A one-sector table (blocks 1..255) whose raw bytes tests can inspect.
+// A table of the given size whose raw bytes tests can inspect.
 struct Table {
   std::vector<std::uint8_t> bytes;
   Bat bat;
@@ -25,9 +25,13 @@ struct Table {
     if (std::find(chain.begin(), p, *p) == p)
       bat.set(*p, kBatEnd);
   }
+  void fill() {
+    for (std::uint32_t b = 1; b < bat.entryCount(); ++b)
+      bat.set(b, kBatEnd);
+  }
 };
 
-TEST(BatTable, EntryZeroAndEntriesPastTheEndBelongToNoBlock) {
+TEST(BatTable, OnlyBlocksTheTableDescribesAreReadWrittenOrHandedOut) {
   Table t;
   putLe16(t.bytes.data(), 0x1234);
   EXPECT_EQ(t.bat.get(0), kBatEnd);
@@ -38,83 +42,60 @@ TEST(BatTable, EntryZeroAndEntriesPastTheEndBelongToNoBlock) {
   t.bat.set(255, 0x0102);
   EXPECT_EQ(t.bytes[510], 0x02);
   EXPECT_EQ(t.bytes[511], 0x01);
-  EXPECT_EQ(t.bat.BatNext(255), 0x0102);
-
   std::vector<std::uint8_t> big(kMaxBatSectors * 512);
   EXPECT_EQ(Bat(big.data(), 500).entryCount(), kMaxBatEntries) << "never past 128 sectors";
-}
 
-TEST(BatTable, FindFreeSearchesUpToAndIncludingBlockCount) {
-  Table t;
-  for (std::uint32_t b = 1; b <= 255; ++b)
-    t.bat.set(b, kBatEnd);
+  t.fill();
   t.bat.set(10, kBatFree);
-  EXPECT_EQ(t.bat.BatFindFree(1, 10), 10u);
-  EXPECT_EQ(t.bat.BatFindFree(10, 10), 10u);
+  EXPECT_EQ(t.bat.BatFindFree(1, 10), 10u) << "up to and including blockCount";
   EXPECT_EQ(t.bat.BatFindFree(1, 9), 0u);
   EXPECT_EQ(t.bat.BatFindFree(11, 255), 0u);
   EXPECT_EQ(t.bat.BatCountFree(10), 1u);
   EXPECT_EQ(t.bat.BatCountFree(9), 0u);
-
   t.bat.set(10, kBatEnd);
   EXPECT_EQ(t.bat.BatFindFree(0, 255), 0u) << "entry 0 is no block, even when it reads 0";
   // A disk claiming more blocks than its table holds: only the table's blocks count.
   t.bat.set(255, kBatFree);
   EXPECT_EQ(t.bat.BatFindFree(1, 60000), 255u);
   EXPECT_EQ(t.bat.BatCountFree(60000), 1u);
+
+  // Block 0x7FFF would read as the end marker.
+  Table full(kMaxBatSectors);
+  full.fill();
+  putLe16(full.bytes.data() + 2 * 0x7FFF, kBatFree);
+  EXPECT_EQ(full.bat.BatFindFree(1, 0x7FFF), 0u);
+  EXPECT_EQ(full.bat.BatCountFree(0x7FFF), 0u);
+  full.bat.set(0x7FFE, kBatFree);
+  EXPECT_EQ(full.bat.BatFindFree(1, 0x7FFF), 0x7FFEu);
 }
 
-TEST(BatTable, Block7FFFIsNeverHandedOut) {
-  std::vector<std::uint8_t> bytes(kMaxBatSectors * 512, 0xFF);
-  Bat bat(bytes.data(), kMaxBatSectors);
-  bat.set(0x7FFF - 0, kBatFree);  // the entry exists but names the end marker
-  EXPECT_EQ(bat.BatFindFree(1, 0x7FFF), 0u);
-  EXPECT_EQ(bat.BatCountFree(0x7FFF), 0u);
-  bat.set(0x7FFE, kBatFree);
-  EXPECT_EQ(bat.BatFindFree(1, 0x7FFF), 0x7FFEu);
-}
-
-TEST(ChainWalk, FollowsTheChainInReadOrder) {
-  Table t;
-  t.link({3, 9, 4});
-  ChainWalk w = WalkChain(t.bat, 3, 255);
-  EXPECT_EQ(w.status, ChainStatus::Ok);
-  EXPECT_EQ(w.blocks, (Blocks{3, 9, 4}));
-
-  w = WalkChain(t.bat, 3, 255, 2);  // the bank's bytes end in block 9
-  EXPECT_EQ(w.status, ChainStatus::Ok);
-  EXPECT_EQ(w.blocks, (Blocks{3, 9}));
-
-  w = WalkChain(t.bat, 3, 255, 5);
-  EXPECT_EQ(w.status, ChainStatus::Short);
-  EXPECT_EQ(w.blocks, (Blocks{3, 9, 4}));
-
-  w = WalkChain(t.bat, kBatEnd, 255, 0);
-  EXPECT_EQ(w.status, ChainStatus::Ok);
-  EXPECT_TRUE(w.blocks.empty());
-}
-
-TEST(ChainWalk, ReportsDamagedChainsWithTheSoundPartBeforeTheFault) {
+TEST(ChainWalk, GivesTheSoundBlocksUpToTheEndTheLimitOrTheFault) {
   struct Case {
     const char* what;
     std::initializer_list<std::uint16_t> chain;
     std::uint32_t first;
     std::uint32_t blockCount;
+    std::uint32_t limit;
     ChainStatus status;
     Blocks sound;
   };
   const Case cases[] = {
-      {"loop", {3, 5, 7, 5}, 3, 255, ChainStatus::Loop, {3, 5, 7}},
-      {"self loop", {3, 3}, 3, 255, ChainStatus::Loop, {3}},
-      {"past blockCount", {3, 5, 101}, 3, 100, ChainStatus::OutOfRange, {3, 5}},
-      {"past the table", {3, 5}, 300, 255, ChainStatus::OutOfRange, {}},
-      {"first block 0", {3, 5}, 0, 255, ChainStatus::BlockZero, {}},
-      {"free block", {3, 5, 6}, 8, 255, ChainStatus::FreeBlock, {}},
+      {"whole chain", {3, 9, 4}, 3, 255, kWholeChain, ChainStatus::Ok, {3, 9, 4}},
+      {"bytes end in block 9", {3, 9, 4}, 3, 255, 2, ChainStatus::Ok, {3, 9}},
+      {"ends before the bytes", {3, 9, 4}, 3, 255, 5, ChainStatus::Short, {3, 9, 4}},
+      {"empty chain", {3, 9}, kBatEnd, 255, 0, ChainStatus::Ok, {}},
+      {"loop", {3, 5, 7, 5}, 3, 255, kWholeChain, ChainStatus::Loop, {3, 5, 7}},
+      {"loop within the limit", {3, 4, 3}, 3, 255, 1000, ChainStatus::Loop, {3, 4}},
+      {"self loop", {3, 3}, 3, 255, kWholeChain, ChainStatus::Loop, {3}},
+      {"past blockCount", {3, 5, 101}, 3, 100, kWholeChain, ChainStatus::OutOfRange, {3, 5}},
+      {"past the table", {3, 5}, 300, 255, kWholeChain, ChainStatus::OutOfRange, {}},
+      {"first block 0", {3, 5}, 0, 255, kWholeChain, ChainStatus::BlockZero, {}},
+      {"first block free", {3, 5, 6}, 8, 255, kWholeChain, ChainStatus::FreeBlock, {}},
   };
   for (const Case& c : cases) {
     Table t;
     t.link(c.chain);
-    ChainWalk w = WalkChain(t.bat, c.first, c.blockCount);
+    ChainWalk w = WalkChain(t.bat, c.first, c.blockCount, c.limit);
     EXPECT_EQ(w.status, c.status) << c.what;
     EXPECT_EQ(w.blocks, c.sound) << c.what;
   }
@@ -124,10 +105,6 @@ TEST(ChainWalk, ReportsDamagedChainsWithTheSoundPartBeforeTheFault) {
   ChainWalk w = WalkChain(t.bat, 3, 255);
   EXPECT_EQ(w.status, ChainStatus::FreeBlock);
   EXPECT_EQ(w.blocks, (Blocks{3, 5}));
-  // A walk limited to the bank's bytes still stops a loop before the limit.
-  t.link({3, 4, 3});
-  w = WalkChain(t.bat, 3, 255, 1000);
-  EXPECT_EQ(w.status, ChainStatus::Loop);
 }
 
 TEST(ChainFree, FreesTheWholeChainOrItsSoundPartAndNothingElse) {
@@ -155,89 +132,54 @@ TEST(ChainFree, FreesTheWholeChainOrItsSoundPartAndNothingElse) {
   EXPECT_EQ(FreeChain(u.bat, 3, 100), ChainStatus::OutOfRange);
   EXPECT_EQ(u.bat.get(3), kBatFree);
   EXPECT_EQ(u.bat.get(200), 0x55);
-
   std::vector<std::uint8_t> before = u.bytes;
   EXPECT_EQ(FreeChain(u.bat, 0, 100), ChainStatus::BlockZero);
   EXPECT_EQ(u.bytes, before);
 }
 
-TEST(ChainBuild, TakesTheLowestFreeBlocksInAscendingOrder) {
+TEST(ChainBuild, TakesAscendingFreeBlocksAndRunningOutNeverLinksBlockZero) {
   Table t;
-  t.link({1, 2});
-  t.link({4});
-  ChainBuilder c(t.bat, 255);
-  EXPECT_EQ(c.start(), 3);
-  EXPECT_EQ(t.bat.get(3), kBatEnd);
-  EXPECT_EQ(c.extend(), 5);
-  EXPECT_EQ(c.extend(), 6);
-  EXPECT_EQ(c.first(), 3);
-  EXPECT_EQ(c.current(), 6);
-  ChainWalk w = WalkChain(t.bat, 3, 255);
-  EXPECT_EQ(w.status, ChainStatus::Ok);
-  EXPECT_EQ(w.blocks, (Blocks{3, 5, 6}));
-}
-
-TEST(ChainBuild, RunningOutLeavesAWellFormedChainAndNeverBlockZero) {
-  Table t;
-  for (std::uint32_t b = 1; b <= 255; ++b)
-    t.bat.set(b, kBatEnd);
-  t.bat.set(7, kBatFree);
-  t.bat.set(9, kBatFree);
-  t.bat.set(2, kBatFree);
+  t.fill();
+  for (std::uint16_t b : {2, 5, 7, 9})
+    t.bat.set(b, kBatFree);
   ChainBuilder c(t.bat, 8);  // block 9 lies beyond this disk
   EXPECT_EQ(c.start(), 2);
+  EXPECT_EQ(t.bat.get(2), kBatEnd);
+  EXPECT_EQ(c.extend(), 5);
+  t.bat.set(2 + 1, kBatFree);  // freed below the current block: not taken
   EXPECT_EQ(c.extend(), 7);
   EXPECT_EQ(c.extend(), 0);
-  EXPECT_EQ(t.bat.get(7), kBatEnd);
   EXPECT_EQ(t.bat.get(9), kBatFree);
+  EXPECT_EQ(c.first(), 2);
+  EXPECT_EQ(c.current(), 7);
   ChainWalk w = WalkChain(t.bat, c.first(), 8);
   EXPECT_EQ(w.status, ChainStatus::Ok);
-  EXPECT_EQ(w.blocks, (Blocks{2, 7}));
+  EXPECT_EQ(w.blocks, (Blocks{2, 5, 7}));
+
+  c.abandon();  // an import that stops gives its blocks back
+  for (std::uint16_t b : {2, 5, 7})
+    EXPECT_EQ(t.bat.get(b), kBatFree) << b;
+  EXPECT_TRUE(c.blocks().empty());
 
   Table full;
-  for (std::uint32_t b = 1; b <= 255; ++b)
-    full.bat.set(b, kBatEnd);
+  full.fill();
   std::vector<std::uint8_t> before = full.bytes;
   ChainBuilder none(full.bat, 255);
   EXPECT_EQ(none.start(), 0);
   EXPECT_EQ(none.extend(), 0);
   EXPECT_EQ(full.bytes, before);
-
-  c.abandon();  // an import that stops gives its blocks back
-  EXPECT_EQ(t.bat.get(2), kBatFree);
-  EXPECT_EQ(t.bat.get(7), kBatFree);
-  EXPECT_TRUE(c.blocks().empty());
 }
 
-// The import copy loop, step by step: one unit of 32 sectors at a time, a
-// new block whenever a unit completes one.
-std::uint32_t blocksTheCopyLoopTakes(std::uint32_t bytes, std::uint32_t blockSectors) {
-  std::uint32_t blocks = 1, left = blockSectors, remaining = bytes;
-  for (;;) {
-    std::uint32_t n = remaining < 16384 ? remaining : 16384;
-    left -= 32;
-    if (left == 0) {
-      ++blocks;
-      left = blockSectors;
-    }
-    if (n == remaining)
-      return blocks;
-    remaining -= n;
-  }
-}
-
-TEST(ChainSizes, ImportNeedsWhatTheCopyLoopTakes) {
+TEST(ChainSizes, ImportTakesABlockMoreWheneverAUnitCompletesOne) {
+  // Units of 16 384 bytes, at least one; 4 units fill a 128-sector block.
   EXPECT_EQ(ImportBlocksNeeded(0, 128), 1u);
-  EXPECT_EQ(ImportBlocksNeeded(65535, 128), 2u);
+  EXPECT_EQ(ImportBlocksNeeded(49152, 128), 1u);
+  EXPECT_EQ(ImportBlocksNeeded(49153, 128), 2u);
   EXPECT_EQ(ImportBlocksNeeded(65536, 128), 2u);
   EXPECT_EQ(ImportBlocksNeeded(65537, 128), 2u);
-  EXPECT_EQ(ImportBlocksNeeded(11265, 128), 1u);
-  for (std::uint32_t blockSectors : {128u, 256u, 1024u}) {
-    for (std::uint32_t s = 0; s < 600000; s += 4001) {
-      ASSERT_EQ(ImportBlocksNeeded(s, blockSectors), blocksTheCopyLoopTakes(s, blockSectors))
-          << s << " " << blockSectors;
-    }
-  }
+  EXPECT_EQ(ImportBlocksNeeded(131072, 128), 3u);
+  EXPECT_EQ(ImportBlocksNeeded(131072, 256), 2u);
+  EXPECT_EQ(ImportBlocksNeeded(131071, 1024), 1u);
   EXPECT_EQ(BlocksToCover(0, 128), 0u);
   EXPECT_EQ(BlocksToCover(65536, 128), 1u);
   EXPECT_EQ(BlocksToCover(65537, 128), 2u);
