@@ -11,61 +11,53 @@
 
 namespace {
 
-// Records what the shell asks of the window system and answers from a script.
+using Log = std::vector<std::string>;
+using Commands = std::set<int>;
+
+Commands enabledSet(const MenuEnables& m) {
+  Commands out;
+  for (int id : kMenuItems) {
+    if (m.isEnabled(id))
+      out.insert(id);
+  }
+  return out;
+}
+
+// Notes what the shell asks of the window system, a line each, and answers
+// from a script.
 struct FakeUi : ShellUi {
   explicit FakeUi(Context& context) : ctx(context) {}
   void applyMenus(const MenuEnables& m) override { applied = m; }
   int trackContextMenu(int subMenu) override {
-    openedMenus.push_back(subMenu);
+    note("menu " + std::to_string(subMenu) + " for " + std::to_string(commandTarget(ctx)));
     enabledWhenOpen = enabledSet(applied);
-    targetWhileOpen = commandTarget(ctx);
     return chooseCommand;
   }
-  void sendCommand(int command) override {
-    sentCommands.push_back(command);
-    runCommand(ctx, command, 0);
-  }
+  void sendCommand(int command) override { runCommand(ctx, command, 0); }
   bool chooseFile(FileDialog kind, const std::string& initialName, std::string* path) override {
-    dialogs.push_back(kind);
-    initialNames.push_back(initialName);
-    if (chosenPath.empty())
-      return false;
+    note("file " + std::to_string(static_cast<int>(kind)) + " " + initialName);
     *path = chosenPath;
-    return true;
+    return !chosenPath.empty();
   }
   void runDialog(int dialog, int node) override {
-    dialogsRun.push_back(dialog);
-    dialogNode = node;
-    busyInDialog = ctx.busy != 0;
+    note("dialog " + std::to_string(dialog) + " for " + std::to_string(node) +
+         (ctx.busy ? " busy" : ""));
   }
-  void closeMainWindow() override { closed = true; }
-  void setListViewMode(int mode) override { modes.push_back(mode); }
-
-  static std::set<int> enabledSet(const MenuEnables& m) {
-    std::set<int> out;
-    for (int id : kMenuItems) {
-      if (m.isEnabled(id))
-        out.insert(id);
-    }
-    return out;
-  }
+  void closeMainWindow() override { note("close"); }
+  void setListViewMode(int mode) override { note("mode " + std::to_string(mode)); }
+  void note(const std::string& line) { log.push_back(line); }
 
   Context& ctx;
   MenuEnables applied;
-  std::vector<int> openedMenus;
-  std::set<int> enabledWhenOpen;
-  int targetWhileOpen = -1;
+  Commands enabledWhenOpen;
   int chooseCommand = 0;
-  std::vector<int> sentCommands;
-  std::vector<FileDialog> dialogs;
-  std::vector<std::string> initialNames;
   std::string chosenPath;
-  std::vector<int> dialogsRun;
-  int dialogNode = 0;
-  bool busyInDialog = false;
-  bool closed = false;
-  std::vector<int> modes;
+  Log log;
 };
+
+std::string menu(int subMenu, int node) {
+  return "menu " + std::to_string(subMenu) + " for " + std::to_string(node);
+}
 
 constexpr std::uint32_t kImageCodes = Register | Scan | QueryReadOnly | ListBanks | ReadSectors |
                                       DeviceCount | CloseDevice | RemoveDevice;
@@ -85,7 +77,7 @@ struct ShellTest : ::testing::Test {
     for (FakeDriver* d : {&scsi, &images, &floppies, &samplers})
       ASSERT_TRUE(RegisterDiskOs(ctx, *d));
     ctx.nodes[images.node].canAddDevices = 1;
-    t.views.items[ctx.nodes[ctx.nodes.rootIndex].treeItem].expanded = true;
+    expand(ctx.nodes.rootIndex);
   }
 
   TreeItem item(int node) { return ctx.nodes[node].treeItem; }
@@ -101,9 +93,13 @@ struct ShellTest : ::testing::Test {
     for (int r : rows)
       t.views.rows[r].selected = true;
   }
-  std::set<int> enabledFor(int node, int selectedCount = 1) {
+  void rightClickTree(int node) {
+    t.views.hotItem = item(node);
+    treeRightClick(ctx);
+  }
+  Commands enabledFor(int node, int selectedCount = 1) {
     ctx.shell.selectedCount = selectedCount;
-    return FakeUi::enabledSet(menuEnablesFor(ctx, node));
+    return enabledSet(menuEnablesFor(ctx, node));
   }
   // A listed disk with banks 1, 2 and 3 shown in the list.
   int listedDisk(FakeDriver& driver, int type) {
@@ -115,64 +111,55 @@ struct ShellTest : ::testing::Test {
   }
 };
 
-TEST_F(ShellTest, MenuRulesForDevicesFollowTypeReadinessAndSingleSelection) {
+TEST_F(ShellTest, MenuRulesFollowTypeReadinessAndSingleSelection) {
   int fixed = scsi.addDevice(FixedDisk, "fixed");
-  EXPECT_EQ(enabledFor(fixed), std::set<int>{CmdDiskRefresh});
-  ctx.nodes[fixed].ready = 1;
-  EXPECT_EQ(enabledFor(fixed), (std::set<int>{CmdDiskRefresh, CmdImportBank, CmdImportEmptyBank}));
-  EXPECT_EQ(enabledFor(fixed, 2), std::set<int>{});
-
   int cdrom = scsi.addDevice(CdRomDrive, "cdrom");
-  ctx.nodes[cdrom].ready = 1;
-  EXPECT_EQ(enabledFor(cdrom), std::set<int>{CmdDiskRefresh});
-
   int image = images.addDevice(ImageFile, "a.iso");
-  EXPECT_EQ(enabledFor(image), std::set<int>{CmdRemove});
-  ctx.nodes[image].ready = 1;
-  EXPECT_EQ(enabledFor(image), (std::set<int>{CmdRemove, CmdImportBank, CmdImportEmptyBank}));
-
   int sampler = samplers.addDevice(Sampler, "e4");
-  EXPECT_EQ(enabledFor(sampler), std::set<int>{CmdSamplerRefresh});
-  ctx.nodes[sampler].ready = 1;
-  EXPECT_EQ(enabledFor(sampler), (std::set<int>{CmdSamplerRefresh, CmdTransmitSample}));
-
   int floppy = addNode(ctx, floppies.node, FloppyDrive, "A:");
-  EXPECT_EQ(enabledFor(floppy), std::set<int>{CmdImportWav});
-  EXPECT_EQ(enabledFor(floppy, 0), std::set<int>{});
+  const Commands none;
+  EXPECT_EQ(enabledFor(fixed), Commands{CmdDiskRefresh});
+  EXPECT_EQ(enabledFor(image), Commands{CmdRemove});
+  EXPECT_EQ(enabledFor(sampler), Commands{CmdSamplerRefresh});
+  for (int n : {fixed, cdrom, image, sampler})
+    ctx.nodes[n].ready = 1;
+  EXPECT_EQ(enabledFor(fixed), (Commands{CmdDiskRefresh, CmdImportBank, CmdImportEmptyBank}));
+  EXPECT_EQ(enabledFor(fixed, 2), none);
+  EXPECT_EQ(enabledFor(cdrom), Commands{CmdDiskRefresh});
+  EXPECT_EQ(enabledFor(image), (Commands{CmdRemove, CmdImportBank, CmdImportEmptyBank}));
+  EXPECT_EQ(enabledFor(sampler), (Commands{CmdSamplerRefresh, CmdTransmitSample}));
+  EXPECT_EQ(enabledFor(floppy), Commands{CmdImportWav});
+  EXPECT_EQ(enabledFor(floppy, 0), none);
+  for (int other : {ctx.nodes.rootIndex, samplers.node, floppies.node, firstChild(ctx, fixed)})
+    EXPECT_EQ(enabledFor(other), none) << "node type " << ctx.nodes[other].type;
 
-  for (int other : {ctx.nodes.rootIndex, samplers.node, floppies.node, firstChild(ctx, fixed)}) {
-    EXPECT_EQ(enabledFor(other), std::set<int>{}) << "node type " << ctx.nodes[other].type;
-  }
-}
-
-TEST_F(ShellTest, AddIsOfferedOnlyByTheImageDriverWhileFewerThanFourImagesAreOpen) {
-  EXPECT_EQ(enabledFor(scsi.node), std::set<int>{});
-  for (int i = 0; i < 3; ++i)
+  // Add is offered by the image driver alone, while fewer than four images are open.
+  EXPECT_EQ(enabledFor(scsi.node), none);
+  for (int i = 0; i < 2; ++i)
     images.addDevice(ImageFile, "x.iso");
-  EXPECT_EQ(enabledFor(images.node), std::set<int>{CmdAdd});
-  EXPECT_EQ(enabledFor(images.node, 2), std::set<int>{});
+  EXPECT_EQ(enabledFor(images.node), Commands{CmdAdd});
+  EXPECT_EQ(enabledFor(images.node, 2), none);
   images.addDevice(ImageFile, "y.iso");
-  EXPECT_EQ(enabledFor(images.node), std::set<int>{});
+  EXPECT_EQ(enabledFor(images.node), none);
 }
 
 TEST_F(ShellTest, BankMenuAsksTheDriverWhetherTheDeviceIsReadOnly) {
   int disk = listedDisk(scsi, CdRomDrive);
   int bank = firstChild(ctx, disk);
   ASSERT_EQ(ctx.nodes[bank].type, Bank);
-  EXPECT_EQ(enabledFor(bank), (std::set<int>{CmdExportBank, CmdDeleteBank, CmdRenameBank,
-                                             CmdRenumberBank, CmdBankProperties}));
+  EXPECT_EQ(enabledFor(bank), (Commands{CmdExportBank, CmdDeleteBank, CmdRenameBank,
+                                        CmdRenumberBank, CmdBankProperties}));
   scsi.readOnly = 1;
   scsi.requests.clear();
-  EXPECT_EQ(enabledFor(bank), (std::set<int>{CmdExportBank, CmdBankProperties}));
+  EXPECT_EQ(enabledFor(bank), (Commands{CmdExportBank, CmdBankProperties}));
   ASSERT_FALSE(scsi.requests.empty());
   EXPECT_EQ(scsi.requests.back().cg1, QueryReadOnly);
   EXPECT_EQ(scsi.requests.back().drv, static_cast<DiskOsWord>(ctx.nodes[disk].device));
-  EXPECT_EQ(enabledFor(bank, 2), std::set<int>{CmdBankProperties});
+  EXPECT_EQ(enabledFor(bank, 2), Commands{CmdBankProperties});
 
   int sample = addNode(ctx, disk, Sample, "s");
-  EXPECT_EQ(enabledFor(sample),
-            (std::set<int>{CmdDeleteSample, CmdSampleProperties, CmdReceiveSample}));
-  EXPECT_EQ(enabledFor(sample, 3), (std::set<int>{CmdDeleteSample, CmdSampleProperties}));
+  EXPECT_EQ(enabledFor(sample), (Commands{CmdDeleteSample, CmdSampleProperties, CmdReceiveSample}));
+  EXPECT_EQ(enabledFor(sample, 3), (Commands{CmdDeleteSample, CmdSampleProperties}));
 }
 
 TEST_F(ShellTest, BusyRefusesSelectionExpansionEditsAndMenus) {
@@ -181,12 +168,11 @@ TEST_F(ShellTest, BusyRefusesSelectionExpansionEditsAndMenus) {
   ctx.busy = 1;
   EXPECT_TRUE(treeSelectionChanging(ctx));
   EXPECT_TRUE(treeItemExpanding(ctx, item(disk), true));
-  EXPECT_EQ(t.host.workersStarted, 0);
-  t.views.hotItem = item(disk);
-  treeRightClick(ctx);
+  rightClickTree(disk);
   t.views.rows.push_back({{"disk", "", ""}, FixedDisk, disk, true});
   listRightClick(ctx);
-  EXPECT_TRUE(ui.openedMenus.empty());
+  EXPECT_TRUE(ui.log.empty());
+  EXPECT_EQ(t.host.workersStarted, 0);
   ctx.busy = 0;
   EXPECT_FALSE(treeSelectionChanging(ctx));
   EXPECT_TRUE(treeBeginLabelEdit(ctx));
@@ -210,42 +196,22 @@ TEST_F(ShellTest, ExpandingAnUnlistedDeviceListsItOnAWorker) {
   EXPECT_EQ(t.host.workersStarted, 1);
 }
 
-TEST_F(ShellTest, TreeRightClickOpensTheNodesMenuOnlyForMenuTypesThatAreShown) {
-  int disk = scsi.addDevice(FixedDisk, "disk");
-  int placeholder = firstChild(ctx, disk);
-  expand(scsi.node);
-  for (int node : {ctx.nodes.rootIndex, samplers.node, floppies.node}) {
-    t.views.hotItem = item(node);
-    treeRightClick(ctx);
-  }
-  expand(disk);
-  t.views.hotItem = item(placeholder);
-  treeRightClick(ctx);
-  EXPECT_TRUE(ui.openedMenus.empty());
-
-  t.views.hotItem = item(disk);
-  treeRightClick(ctx);
-  EXPECT_EQ(ui.openedMenus, std::vector<int>{DiskMenu});
-  EXPECT_EQ(ui.enabledWhenOpen, std::set<int>{CmdDiskRefresh});
-  EXPECT_EQ(ui.targetWhileOpen, disk);
-  EXPECT_EQ(ctx.shell.menuNode, 0);
-
-  // Hidden under a collapsed driver: no menu.
-  t.views.items[item(scsi.node)].expanded = false;
-  treeRightClick(ctx);
-  EXPECT_EQ(ui.openedMenus.size(), 1u);
-}
-
-TEST_F(ShellTest, ChosenMenuCommandRunsWhileTheMenusNodeIsRecorded) {
+TEST_F(ShellTest, TreeRightClickOpensAShownNodesMenuAndRunsTheChoiceForThatNode) {
   int disk = scsi.addDevice(FixedDisk, "disk");
   int other = scsi.addDevice(FixedDisk, "other");
   expand(scsi.node);
+  expand(disk);
+  for (int node : {ctx.nodes.rootIndex, samplers.node, floppies.node, firstChild(ctx, disk)})
+    rightClickTree(node);
+  EXPECT_TRUE(ui.log.empty());
+
   select(other);
   t.host.runWorkersAtOnce = false;
-  t.views.hotItem = item(disk);
   ui.chooseCommand = CmdDiskRefresh;
-  treeRightClick(ctx);
-  EXPECT_EQ(ui.sentCommands, std::vector<int>{CmdDiskRefresh});
+  rightClickTree(disk);
+  EXPECT_EQ(ui.log, Log{menu(DiskMenu, disk)});
+  EXPECT_EQ(ui.enabledWhenOpen, Commands{CmdDiskRefresh});
+  EXPECT_EQ(ctx.shell.menuNode, 0);
   EXPECT_EQ(ctx.busy, 1);
   scsi.requests.clear();
   t.host.runWorkers();
@@ -254,14 +220,27 @@ TEST_F(ShellTest, ChosenMenuCommandRunsWhileTheMenusNodeIsRecorded) {
   ASSERT_FALSE(scsi.requests.empty());
   EXPECT_EQ(scsi.requests.back().cg1, ListBanks);
   EXPECT_EQ(scsi.requests.back().par3, static_cast<DiskOsWord>(disk));
+
+  // Hidden under a collapsed driver: no menu.
+  t.views.items[item(scsi.node)].expanded = false;
+  rightClickTree(disk);
+  EXPECT_EQ(ui.log.size(), 1u);
 }
 
 TEST_F(ShellTest, ListRightClickCountsClassesAndRefusesMixedSelections) {
+  select(ctx.nodes.rootIndex);
+  ASSERT_EQ(t.views.rows.size(), 4u);  // the four drivers
+  selectRows({0, 3});                  // SCSI Disks with Samplers, which is in no class
+  EXPECT_EQ(selectionSummary(ctx), 1);
+  listRightClick(ctx);
+  EXPECT_EQ(ui.enabledWhenOpen, Commands{});
+
   int disk = listedDisk(scsi, FixedDisk);
+  int bank = t.views.rows[0].node;
   selectRows({0, 2});
   listRightClick(ctx);
-  EXPECT_EQ(ui.openedMenus, std::vector<int>{BankMenu});
-  EXPECT_EQ(ui.enabledWhenOpen, std::set<int>{CmdBankProperties});
+  EXPECT_EQ(ui.log, (Log{menu(DiskMenu, scsi.node), menu(BankMenu, bank)}));
+  EXPECT_EQ(ui.enabledWhenOpen, Commands{CmdBankProperties});
   EXPECT_EQ(ctx.shell.selectionCount, 2);
   EXPECT_EQ(ctx.shell.menuListNode, 0);
   EXPECT_EQ(ctx.shell.lastView, View::List);
@@ -271,38 +250,19 @@ TEST_F(ShellTest, ListRightClickCountsClassesAndRefusesMixedSelections) {
   selectRows({1, ctx.nodes[sample].listItem});
   EXPECT_LT(selectionSummary(ctx), 0);
   listRightClick(ctx);
-  EXPECT_EQ(ui.openedMenus.size(), 1u);
-
   selectRows({});
   listRightClick(ctx);
-  EXPECT_EQ(ui.openedMenus.size(), 1u);
+  EXPECT_EQ(ui.log.size(), 2u);
 }
 
-TEST_F(ShellTest, ListRowsOfUncountedNodesOpenNoMenu) {
-  expand(ctx.nodes.rootIndex);
-  select(ctx.nodes.rootIndex);
-  ASSERT_EQ(t.views.rows.size(), 4u);  // the four drivers
-  selectRows({3});                     // Samplers
-  EXPECT_EQ(selectionSummary(ctx), 0);
-  selectRows({0, 3});  // SCSI Disks with Samplers: one class only
-  EXPECT_EQ(selectionSummary(ctx), 1);
-  listRightClick(ctx);
-  EXPECT_EQ(ui.openedMenus, std::vector<int>{DiskMenu});
-  EXPECT_EQ(ui.enabledWhenOpen, std::set<int>{});
-}
-
-TEST(CleanFileName, ReplacesCharactersWindowsRefuses) {
+TEST(ShellRules, FileNamesAndTheWheel) {
   EXPECT_EQ(cleanFileName("Pad/Lead?#2"), "Pad_Lead__2");
   EXPECT_EQ(cleanFileName("a\\b:c\"d<e>f|g h*"), "a_b_c_d_e_f_g h*");
-}
-
-TEST(WheelCount, ScrollDirectionFollowsTheRunningCount) {
   ShellState s;
   std::vector<bool> downs;
-  for (int delta : {120, 120, 120, -120, -120, -120, -120})
+  for (int delta : {120, 120, -120, -120, -120})
     downs.push_back(countWheelNotch(s, delta));
-  EXPECT_EQ(downs, (std::vector<bool>{true, true, true, true, true, true, false}));
-  EXPECT_EQ(s.wheelCount, -1);
+  EXPECT_EQ(downs, (std::vector<bool>{true, true, true, true, false}));
 }
 
 struct CommandTest : ShellTest {
@@ -312,13 +272,18 @@ struct CommandTest : ShellTest {
     disk = listedDisk(scsi, FixedDisk);
     t.host.runWorkersAtOnce = false;
   }
-  // Right-clicks a bank row so that commands act on it.
+  // Right-clicks a list row so that commands act on its node.
   int pickRow(int row) {
     selectRows({row});
     listRightClick(ctx);
     ctx.shell.lastView = View::List;
     ctx.shell.menuListNode = ctx.shell.selection[0];
+    ui.log.clear();
     return ctx.shell.selection[0];
+  }
+  void pickTreeNode(int node) {
+    ctx.shell.lastView = View::Tree;
+    ctx.shell.menuNode = node;
   }
 };
 
@@ -326,45 +291,26 @@ TEST_F(CommandTest, ExportOffersTheCleanedBankNameAndStartsTheWorkerWithTheFile)
   setNodeName(ctx.nodes[firstChild(ctx, disk)], "Pad/Lead?#2");
   int bank = pickRow(0);
   int exported = 0;
-  FileHandle file = kNoFile;
   ctx.shell.hooks.exportBank = [&](Context& c, int b) {
     exported = b;
-    file = c.openFile;
     c.files.close(c.openFile);
     c.busy = 0;
   };
   runCommand(ctx, CmdExportBank, 0);  // cancelled
-  EXPECT_EQ(ui.initialNames, std::vector<std::string>{"Pad_Lead__2"});
   EXPECT_EQ(t.host.workersStarted, 0);
   EXPECT_EQ(ctx.busy, 0);
 
   ui.chosenPath = "C:\\out\\pad.e3x";
   runCommand(ctx, CmdExportBank, 0);
+  EXPECT_EQ(ui.log, Log(2, "file 0 Pad_Lead__2"));
   EXPECT_EQ(ctx.busy, 1);
   t.host.runWorkers();
   EXPECT_EQ(exported, bank);
-  EXPECT_NE(file, kNoFile);
   EXPECT_TRUE(t.files.exists("C:\\out\\pad.e3x"));
-  EXPECT_EQ(ui.dialogs.back(), FileDialog::ExportBank);
-}
-
-TEST_F(CommandTest, AFileThatWillNotOpenIsReportedAndNothingStarts) {
-  pickRow(0);
-  ctx.shell.hooks.importBank = [](Context&, int, const std::string&) {};
-  ctx.shell.hooks.wavToFloppy = [](Context&, int) {};
-  ctx.shell.lastView = View::Tree;
-  ui.chosenPath = "C:\\missing.e3x";
-  runCommand(ctx, CmdImportBank, 0);
-  runCommand(ctx, CmdImportWav, 0);
-  EXPECT_EQ(t.host.messages, (std::vector<std::string>{"Unable to open Windows file",
-                                                       "Unable to open Windows file"}));
-  EXPECT_EQ(ui.dialogs, (std::vector<FileDialog>{FileDialog::ImportBank, FileDialog::WavToFloppy}));
-  EXPECT_EQ(t.host.workersStarted, 0);
-  EXPECT_EQ(ctx.busy, 0);
+  EXPECT_EQ(t.files.openCount(), 0);
 }
 
 TEST_F(CommandTest, ImportGoesToTheMenusDeviceWithTheOpenedFile) {
-  t.files.data("C:\\bank.e3x") = {1, 2, 3};
   int target = 0;
   std::string named;
   ctx.shell.hooks.importBank = [&](Context& c, int device, const std::string& path) {
@@ -373,8 +319,17 @@ TEST_F(CommandTest, ImportGoesToTheMenusDeviceWithTheOpenedFile) {
     c.files.close(c.openFile);
     c.busy = 0;
   };
+  ctx.shell.hooks.wavToFloppy = [](Context&, int) {};
+  pickTreeNode(0);
   ui.chosenPath = "C:\\bank.e3x";
-  ctx.shell.lastView = View::Tree;
+  runCommand(ctx, CmdImportBank, 0);
+  runCommand(ctx, CmdImportWav, 0);
+  EXPECT_EQ(t.host.messages, Log(2, "Unable to open Windows file"));
+  EXPECT_EQ(ui.log, (Log{"file 2 ", "file 3 "}));
+  EXPECT_EQ(t.host.workersStarted, 0);
+  EXPECT_EQ(ctx.busy, 0);
+
+  t.files.data("C:\\bank.e3x") = {1, 2, 3};
   runCommand(ctx, CmdImportBank, 0);
   t.host.runWorkers();
   EXPECT_EQ(target, disk);
@@ -394,7 +349,7 @@ TEST_F(CommandTest, AFailedReceptionDeletesTheHalfWrittenFile) {
   };
   ui.chosenPath = "C:\\kick.wav";
   runCommand(ctx, CmdReceiveSample, 0);
-  EXPECT_EQ(ui.initialNames.back(), "Kick_1");
+  EXPECT_EQ(ui.log, Log{"file 1 Kick_1"});
   EXPECT_TRUE(busyWhileReceiving);
   EXPECT_FALSE(t.files.exists("C:\\kick.wav"));
   succeed = true;
@@ -405,18 +360,19 @@ TEST_F(CommandTest, AFailedReceptionDeletesTheHalfWrittenFile) {
 
   t.files.setReadOnly("C:\\kick.wav");
   runCommand(ctx, CmdReceiveSample, 0);
-  EXPECT_EQ(t.host.messages.back(), "Unable to create Windows file");
+  EXPECT_EQ(t.host.messages, Log{"Unable to create Windows file"});
 }
 
-TEST_F(CommandTest, RemoveClosesThenDropsTheImageAndRenumbersLaterOnes) {
+TEST_F(CommandTest, RemoveClosesThenDropsTheImageButNotWhenItWillNotClose) {
   images.addDevice(ImageFile, "a.iso");
   int b = images.addDevice(ImageFile, "b.iso");
   images.addDevice(ImageFile, "c.iso");
+  FakeDriver stubborn{ctx, "more images", DiskOsNode};  // serves no CloseDevice
+  ASSERT_TRUE(RegisterDiskOs(ctx, stubborn));
+  int x = stubborn.addDevice(ImageFile, "x.iso");
   images.requests.clear();
-  ctx.shell.lastView = View::Tree;
-  ctx.shell.menuNode = b;
+  pickTreeNode(b);
   runCommand(ctx, CmdRemove, 0);
-  ctx.shell.menuNode = 0;
   ASSERT_EQ(images.requests.size(), 2u);
   EXPECT_EQ(images.requests[0].cg1, CloseDevice);
   EXPECT_EQ(images.requests[1].cg1, RemoveDevice);
@@ -425,36 +381,24 @@ TEST_F(CommandTest, RemoveClosesThenDropsTheImageAndRenumbersLaterOnes) {
   EXPECT_STREQ(ctx.nodes[b].name, "c.iso");
   EXPECT_EQ(ctx.nodes[b].device, 1);
   EXPECT_EQ(ctx.busy, 0);
-}
 
-TEST_F(CommandTest, RemoveStopsWhenTheDriverWillNotCloseTheImage) {
-  FakeDriver stubborn{ctx, "more images", DiskOsNode};  // serves no CloseDevice
-  ASSERT_TRUE(RegisterDiskOs(ctx, stubborn));
-  int image = stubborn.addDevice(ImageFile, "x.iso");
-  ctx.shell.lastView = View::Tree;
-  ctx.shell.menuNode = image;
+  x -= 2;  // the image and its placeholder went before it
+  pickTreeNode(x);
   runCommand(ctx, CmdRemove, 0);
-  EXPECT_STREQ(ctx.nodes[image].name, "x.iso");
-  EXPECT_EQ(t.host.messages, std::vector<std::string>{"Disk OS error"});
+  EXPECT_STREQ(ctx.nodes[x].name, "x.iso");
+  EXPECT_EQ(t.host.messages, Log{"Disk OS error"});
   EXPECT_EQ(ctx.busy, 0);
 }
 
 TEST_F(CommandTest, DialogCommandsOpenTheirDialogForTheTarget) {
   int bank = pickRow(1);
-  const std::pair<int, int> dialogs[] = {{CmdRenameBank, RenameBankDialog},
-                                         {CmdRenumberBank, RenumberBankDialog},
-                                         {CmdBankProperties, BankPropertiesDialog}};
-  for (auto [command, dialog] : dialogs) {
+  for (int command : {CmdRenameBank, CmdRenumberBank, CmdBankProperties})
     runCommand(ctx, command, 0);
-    EXPECT_EQ(ui.dialogsRun.back(), dialog);
-    EXPECT_EQ(ui.dialogNode, bank);
-  }
-  ctx.shell.lastView = View::Tree;
-  ctx.shell.menuNode = images.node;
+  pickTreeNode(images.node);
   runCommand(ctx, CmdAdd, 0);
-  EXPECT_EQ(ui.dialogsRun.back(), AddImageDialog);
-  EXPECT_EQ(ui.dialogNode, images.node);
-  EXPECT_TRUE(ui.busyInDialog);
+  std::string b = " for " + std::to_string(bank);
+  EXPECT_EQ(ui.log, (Log{"dialog 204" + b, "dialog 205" + b, "dialog 197" + b,
+                         "dialog 198 for " + std::to_string(images.node) + " busy"}));
   EXPECT_EQ(ctx.busy, 0);
 }
 
@@ -464,14 +408,9 @@ TEST_F(CommandTest, CommandsNeverStartWorkWhileBusyButExitAboutAndViewsStillWork
   EXPECT_TRUE(runCommand(ctx, CmdDiskRefresh, 0));
   runCommand(ctx, CmdBankProperties, 0);
   EXPECT_EQ(t.host.workersStarted, 0);
-  EXPECT_TRUE(ui.dialogsRun.empty());
-  runCommand(ctx, CmdViewIcons, 0);
-  runCommand(ctx, CmdViewSmallIcons, 0);
-  runCommand(ctx, CmdViewList, 0);
-  runCommand(ctx, CmdViewDetails, 0);
-  EXPECT_EQ(ui.modes, (std::vector<int>{0, 2, 3, 1}));
-  runCommand(ctx, CmdExit, 0);
-  EXPECT_TRUE(ui.closed);
+  for (int command : {CmdViewIcons, CmdViewSmallIcons, CmdViewList, CmdViewDetails, CmdExit})
+    runCommand(ctx, command, 0);
+  EXPECT_EQ(ui.log, (Log{"mode 0", "mode 2", "mode 3", "mode 1", "close"}));
   EXPECT_FALSE(runCommand(ctx, 32795, 0));  // a preset command: no handler
   EXPECT_FALSE(runCommand(ctx, CmdDiskProperties, 0));
 }

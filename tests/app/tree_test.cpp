@@ -7,15 +7,21 @@
 
 namespace {
 
+using Texts = std::vector<std::string>;
+
 struct TreeTest : ::testing::Test {
   TestContext t;
   Context& ctx = t.ctx;
   NodeTable& nodes = ctx.nodes;
   int root = 0;
-  void SetUp() override { root = t.addRoot(); }
+  FakeDriver driver{ctx, "SCSI Disks"};
+  void SetUp() override {
+    root = t.addRoot();
+    ASSERT_TRUE(RegisterDiskOs(ctx, driver));
+  }
 };
 
-TEST(FormatSize, UnitsAndHundredthsAtTheBoundaries) {
+TEST(TreeText, SizesAndTrimmedNames) {
   EXPECT_EQ(FormatSize(0), "0 bytes");
   EXPECT_EQ(FormatSize(1024), "1024 bytes");
   EXPECT_EQ(FormatSize(1025), "1 K");
@@ -24,105 +30,66 @@ TEST(FormatSize, UnitsAndHundredthsAtTheBoundaries) {
   EXPECT_EQ(FormatSize(1572864), "1.50 Mb");
   EXPECT_EQ(FormatSize(1049600), "1 Mb");  // hundredths of 1.00098 are 0
   EXPECT_EQ(FormatSize(0xFFFFFFFFu), "4095.99 Mb");
-}
-
-TEST(TrimTrailingBlanks, LeavesInnerBlanksAndEmptiesAllBlankText) {
-  char a[] = "PIANO  ";
-  char b[] = "   ";
-  char c[] = "A B";
+  char a[] = "A B  ";
+  char b[] = " ";
   TrimTrailingBlanks(a);
   TrimTrailingBlanks(b);
-  TrimTrailingBlanks(c);
-  EXPECT_STREQ(a, "PIANO");
+  EXPECT_STREQ(a, "A B");
   EXPECT_STREQ(b, "");
-  EXPECT_STREQ(c, "A B");
 }
 
-TEST_F(TreeTest, RootIsRecordOneAndNodesGetTreeItemsExceptBanks) {
-  EXPECT_EQ(root, 1);
-  EXPECT_EQ(nodes.rootIndex, 1);
-  EXPECT_EQ(nodes[root].parent, 0);
-  int drv = addNode(ctx, root, DiskOsNode, "CD image files");
-  int dev = addNode(ctx, drv, ImageFile, "a.iso");
-  int ph = addPlaceholder(ctx, dev);
-  int bank = addBankNode(ctx, dev, "PIANO", 3);
+TEST_F(TreeTest, BankRowsStayInNumberOrderAndDevicesAreFoundFromBelow) {
+  int dev = driver.addDevice(FixedDisk, "disk");
   EXPECT_EQ(nodes[dev].ready, 0);  // devices wait to be listed
-  EXPECT_EQ(nodes[drv].ready, 1);
-  EXPECT_NE(nodes[ph].treeItem, kNoItem);
-  EXPECT_EQ(t.views.items[nodes[ph].treeItem].text, "Please wait...");
-  EXPECT_EQ(t.views.items[nodes[ph].treeItem].parent, nodes[dev].treeItem);
-  EXPECT_EQ(nodes[bank].treeItem, kNoItem);
-  EXPECT_EQ(nodes[bank].number, 3);
-  EXPECT_EQ(nodeByTreeItem(ctx, nodes[dev].treeItem), dev);
-  EXPECT_EQ(nodeByTreeItem(ctx, kNoItem), 0);
-  EXPECT_EQ(firstChild(ctx, dev), ph);
-  EXPECT_EQ(firstChild(ctx, bank), 0);
-  EXPECT_EQ(findDeviceNode(ctx, bank), dev);
-  EXPECT_EQ(findDeviceNode(ctx, ph), dev);
-  EXPECT_EQ(findDiskOsNode(ctx, bank), drv);
-  EXPECT_EQ(findDeviceNode(ctx, root), 0);
-}
-
-TEST_F(TreeTest, BankRowsStayInNumberOrderWhateverTheIndexOrder) {
-  int drv = addNode(ctx, root, DiskOsNode, "SCSI Disks");
-  int dev = addNode(ctx, drv, FixedDisk, "disk");
   nodes.selectedNode = dev;
   int b5 = addBankNode(ctx, dev, "five", 5);
   int b1 = addBankNode(ctx, dev, "one", 1);
   int b3 = addBankNode(ctx, dev, "three", 3);
-  EXPECT_EQ(t.views.rowTexts(1), (std::vector<std::string>{"B01", "B03", "B05"}));
+  EXPECT_EQ(t.views.rowTexts(1), (Texts{"B01", "B03", "B05"}));
   // Every node's listItem still names its own row.
   for (int n : {b1, b3, b5})
     EXPECT_EQ(t.views.listNode(nodes[n].listItem), n);
+  EXPECT_EQ(nodes[b3].treeItem, kNoItem);  // banks show in the list only
 
   nodes[b3].size = 1536;
   updateNodeRow(ctx, b3);
   EXPECT_EQ(t.views.rows[nodes[b3].listItem].text[2], "1.50 K");
   EXPECT_EQ(nodes.shownNode, 0);  // the next fill is forced
+  EXPECT_EQ(findDeviceNode(ctx, b3), dev);
+  EXPECT_EQ(findDiskOsNode(ctx, b3), driver.node);
+  EXPECT_EQ(findDeviceNode(ctx, root), 0);
 }
 
-TEST_F(TreeTest, RemovingANodeRenumbersParentsAndLaterDevices) {
-  int drv = addNode(ctx, root, DiskOsNode, "CD image files");
+TEST_F(TreeTest, RemovingANodeRenumbersParentsAndTheDriversLaterDevices) {
   int devs[3];
-  for (int i = 0; i < 3; ++i) {
-    devs[i] = addNode(ctx, drv, ImageFile, ("img" + std::to_string(i)).c_str());
-    nodes[devs[i]].device = i;
-    addPlaceholder(ctx, devs[i]);
-  }
+  for (int i = 0; i < 3; ++i)
+    devs[i] = driver.addDevice(ImageFile, ("img" + std::to_string(i)).c_str());
   int other = addNode(ctx, root, FloppyDiskOsNode, "Floppy drives");
   int floppy = addNode(ctx, other, FloppyDrive, "A:");
-  nodes[floppy].device = 1;
+  nodes[floppy].device = 2;
   int countBefore = nodes.count;
   TreeItem thirdItem = nodes[devs[2]].treeItem;
+  nodes.selectedNode = floppy;
 
   removeNode(ctx, devs[1], true);
-
   EXPECT_EQ(nodes.count, countBefore - 2);  // the image and its placeholder
   int third = nodeByTreeItem(ctx, thirdItem);
-  EXPECT_EQ(third, devs[1]);  // moved down two records... by one image and one placeholder
+  EXPECT_EQ(third, devs[1]);
   EXPECT_EQ(nodes[third].device, 1);
-  EXPECT_EQ(nodes[third].parent, drv);
-  EXPECT_EQ(nodes[firstChild(ctx, third)].type, Placeholder);
-  // A device of another driver keeps its number.
-  int movedFloppy = floppy - 2;
-  EXPECT_EQ(nodes[movedFloppy].type, FloppyDrive);
-  EXPECT_EQ(nodes[movedFloppy].device, 1);
-  EXPECT_EQ(nodes[movedFloppy].parent, other - 2);
-  EXPECT_EQ(t.views.items.count(thirdItem), 1u);
+  EXPECT_EQ(nodes[third].parent, driver.node);
+  EXPECT_EQ(t.views.items[nodes[firstChild(ctx, third)].treeItem].text, "Please wait...");
+  // A device of another driver keeps its number; the selection follows its node.
+  EXPECT_EQ(nodes.selectedNode, floppy - 2);
+  EXPECT_EQ(nodes[floppy - 2].device, 2);
+  EXPECT_EQ(nodes[floppy - 2].parent, other - 2);
   // Vacated records are clean for the next addNode.
   EXPECT_EQ(nodes[nodes.count].type, 0);
   EXPECT_EQ(nodes[nodes.count].parent, 0);
 }
 
-TEST_F(TreeTest, ShowingNodesFillsTheListAndListsUnlistedDevicesAtOnce) {
-  showNodeInList(ctx, 0);
-  EXPECT_TRUE(t.views.rows.empty());
-
-  FakeDriver driver(ctx, "SCSI Disks");
-  ASSERT_TRUE(RegisterDiskOs(ctx, driver));
+TEST_F(TreeTest, ShowingAnUnlistedDeviceListsItAtOnce) {
   driver.banks = {{7, "SEVEN", 100}, {2, "TWO", 1536}};
   int dev = driver.addDevice(FixedDisk, "disk");
-
   nodes.selectedNode = root;
   showNodeInList(ctx, root);
   ASSERT_EQ(t.views.rows.size(), 1u);
@@ -132,25 +99,20 @@ TEST_F(TreeTest, ShowingNodesFillsTheListAndListsUnlistedDevicesAtOnce) {
   nodes.selectedNode = dev;
   showNodeInList(ctx, dev);
   EXPECT_EQ(nodes[dev].ready, 1);
-  EXPECT_EQ(t.views.rowTexts(1), (std::vector<std::string>{"B02", "B07"}));
-  EXPECT_EQ(t.views.rowTexts(2), (std::vector<std::string>{"1.50 K", "100 bytes"}));
-  EXPECT_NE(nodes[firstChild(ctx, dev)].type, Placeholder);
+  EXPECT_EQ(t.views.rowTexts(1), (Texts{"B02", "B07"}));
+  EXPECT_EQ(t.views.rowTexts(2), (Texts{"1.50 K", "100 bytes"}));
   EXPECT_EQ(ctx.busy, 0);
 
   // Showing a bank shows its device, which is already shown.
   std::size_t listings = driver.requests.size();
   showNodeInList(ctx, firstChild(ctx, dev));
   EXPECT_EQ(driver.requests.size(), listings);
-
-  // Back to the root and again to the device: rows rebuilt in number order.
   showNodeInList(ctx, root);
   showNodeInList(ctx, dev);
-  EXPECT_EQ(t.views.rowTexts(1), (std::vector<std::string>{"B02", "B07"}));
+  EXPECT_EQ(t.views.rowTexts(1), (Texts{"B02", "B07"}));
 }
 
 TEST_F(TreeTest, ListingARemovableDiskWithoutEsiDiskLeavesItNotReady) {
-  FakeDriver driver(ctx, "SCSI Disks");
-  ASSERT_TRUE(RegisterDiskOs(ctx, driver));
   driver.esiDisk = false;
   int dev = driver.addDevice(RemovableDisk, "zip");
   listDevice(ctx, dev, true);
@@ -171,23 +133,18 @@ TEST_F(TreeTest, ListingARemovableDiskWithoutEsiDiskLeavesItNotReady) {
 }
 
 TEST_F(TreeTest, RefreshListsTheDeviceAgainFromScratch) {
-  FakeDriver driver(ctx, "SCSI Disks");
-  ASSERT_TRUE(RegisterDiskOs(ctx, driver));
   driver.banks = {{1, "ONE", 10}};
   int dev = driver.addDevice(FixedDisk, "disk");
-  int placeholder = firstChild(ctx, dev);
-  nodes.selectedNode = placeholder;  // the user had selected the placeholder
+  nodes.selectedNode = firstChild(ctx, dev);  // the user had selected the placeholder
   t.views.items[nodes[dev].treeItem].expanded = true;
 
   driver.banks = {{4, "FOUR", 10}, {0, "ZERO", 10}};
   ctx.busy = 1;
   refreshDevice(ctx, dev, true);
-
   EXPECT_EQ(nodes.selectedNode, dev);
   EXPECT_EQ(t.views.selected, nodes[dev].treeItem);
-  EXPECT_EQ(t.host.workersStarted, 1);
   EXPECT_EQ(ctx.busy, 0);
-  EXPECT_EQ(t.views.rowTexts(1), (std::vector<std::string>{"B00", "B04"}));
+  EXPECT_EQ(t.views.rowTexts(1), (Texts{"B00", "B04"}));
   // An unlisted device loses its expansion with its placeholder...
   EXPECT_FALSE(t.views.items[nodes[dev].treeItem].expanded);
 
@@ -196,7 +153,7 @@ TEST_F(TreeTest, RefreshListsTheDeviceAgainFromScratch) {
   driver.banks = {{9, "NINE", 10}};
   refreshDevice(ctx, dev, true);
   EXPECT_TRUE(t.views.items[nodes[dev].treeItem].expanded);
-  EXPECT_EQ(t.views.rowTexts(1), (std::vector<std::string>{"B09"}));
+  EXPECT_EQ(t.views.rowTexts(1), (Texts{"B09"}));
 
   // Busy until the listing on its worker has run, so that no command starts
   // while the device's nodes are still being made.
@@ -206,7 +163,7 @@ TEST_F(TreeTest, RefreshListsTheDeviceAgainFromScratch) {
   EXPECT_TRUE(t.views.rowTexts(1).empty());
   t.host.runWorkers();
   EXPECT_EQ(ctx.busy, 0);
-  EXPECT_EQ(t.views.rowTexts(1), (std::vector<std::string>{"B09"}));
+  EXPECT_EQ(t.views.rowTexts(1), (Texts{"B09"}));
 }
 
 }  // namespace
