@@ -162,26 +162,11 @@ TEST_F(ShellTest, BankMenuAsksTheDriverWhetherTheDeviceIsReadOnly) {
   EXPECT_EQ(enabledFor(sample, 3), (Commands{CmdDeleteSample, CmdSampleProperties}));
 }
 
-TEST_F(ShellTest, BusyRefusesSelectionExpansionEditsAndMenus) {
-  int disk = scsi.addDevice(FixedDisk, "disk");
-  expand(scsi.node);
-  ctx.busy = 1;
-  EXPECT_TRUE(treeSelectionChanging(ctx));
-  EXPECT_TRUE(treeItemExpanding(ctx, item(disk), true));
-  rightClickTree(disk);
-  t.views.rows.push_back({{"disk", "", ""}, FixedDisk, disk, true});
-  listRightClick(ctx);
-  EXPECT_TRUE(ui.log.empty());
-  EXPECT_EQ(t.host.workersStarted, 0);
-  ctx.busy = 0;
-  EXPECT_FALSE(treeSelectionChanging(ctx));
-  EXPECT_TRUE(treeBeginLabelEdit(ctx));
-  EXPECT_TRUE(listBeginLabelEdit(ctx));
-}
-
 TEST_F(ShellTest, ExpandingAnUnlistedDeviceListsItOnAWorker) {
   int disk = scsi.addDevice(FixedDisk, "disk");
-  scsi.banks = {{4, "FOUR", 10}};
+  ctx.busy = 1;
+  EXPECT_TRUE(treeItemExpanding(ctx, item(disk), true));
+  ctx.busy = 0;
   t.host.runWorkersAtOnce = false;
   EXPECT_FALSE(treeItemExpanding(ctx, item(disk), true));
   EXPECT_EQ(ctx.busy, 1);  // nothing else may start before the worker runs
@@ -227,7 +212,7 @@ TEST_F(ShellTest, TreeRightClickOpensAShownNodesMenuAndRunsTheChoiceForThatNode)
   EXPECT_EQ(ui.log.size(), 1u);
 }
 
-TEST_F(ShellTest, ListRightClickCountsClassesAndRefusesMixedSelections) {
+TEST_F(ShellTest, ListSelectionsCountClassesAndRefuseMixedOnes) {
   select(ctx.nodes.rootIndex);
   ASSERT_EQ(t.views.rows.size(), 4u);  // the four drivers
   selectRows({0, 3});                  // SCSI Disks with Samplers, which is in no class
@@ -236,33 +221,20 @@ TEST_F(ShellTest, ListRightClickCountsClassesAndRefusesMixedSelections) {
   EXPECT_EQ(ui.enabledWhenOpen, Commands{});
 
   int disk = listedDisk(scsi, FixedDisk);
-  int bank = t.views.rows[0].node;
-  selectRows({0, 2});
-  listRightClick(ctx);
-  EXPECT_EQ(ui.log, (Log{menu(DiskMenu, scsi.node), menu(BankMenu, bank)}));
-  EXPECT_EQ(ui.enabledWhenOpen, Commands{CmdBankProperties});
-  EXPECT_EQ(ctx.shell.selectionCount, 2);
-  EXPECT_EQ(ctx.shell.menuListNode, 0);
-  EXPECT_EQ(ctx.shell.lastView, View::List);
-
   int sample = addNode(ctx, disk, Sample, "s");  // shown at once: its parent is selected
-  ASSERT_GE(ctx.nodes[sample].listItem, 0);
   selectRows({1, ctx.nodes[sample].listItem});
   EXPECT_LT(selectionSummary(ctx), 0);
   listRightClick(ctx);
-  selectRows({});
-  listRightClick(ctx);
-  EXPECT_EQ(ui.log.size(), 2u);
+  EXPECT_EQ(ui.log, Log{menu(DiskMenu, scsi.node)});
 }
 
 TEST(ShellRules, FileNamesAndTheWheel) {
-  EXPECT_EQ(cleanFileName("Pad/Lead?#2"), "Pad_Lead__2");
-  EXPECT_EQ(cleanFileName("a\\b:c\"d<e>f|g h*"), "a_b_c_d_e_f_g h*");
+  EXPECT_EQ(cleanFileName("a\\b/c:d?e\"f<g>h|i#j k*"), "a_b_c_d_e_f_g_h_i_j k*");
   ShellState s;
   std::vector<bool> downs;
-  for (int delta : {120, 120, -120, -120, -120})
+  for (int delta : {120, -120, -120})  // scrolls by the running count, not the notch
     downs.push_back(countWheelNotch(s, delta));
-  EXPECT_EQ(downs, (std::vector<bool>{true, true, true, true, false}));
+  EXPECT_EQ(downs, (std::vector<bool>{true, true, false}));
 }
 
 struct CommandTest : ShellTest {
@@ -296,13 +268,9 @@ TEST_F(CommandTest, ExportOffersTheCleanedBankNameAndStartsTheWorkerWithTheFile)
     c.files.close(c.openFile);
     c.busy = 0;
   };
-  runCommand(ctx, CmdExportBank, 0);  // cancelled
-  EXPECT_EQ(t.host.workersStarted, 0);
-  EXPECT_EQ(ctx.busy, 0);
-
   ui.chosenPath = "C:\\out\\pad.e3x";
   runCommand(ctx, CmdExportBank, 0);
-  EXPECT_EQ(ui.log, Log(2, "file 0 Pad_Lead__2"));
+  EXPECT_EQ(ui.log, Log{"file 0 Pad_Lead__2"});
   EXPECT_EQ(ctx.busy, 1);
   t.host.runWorkers();
   EXPECT_EQ(exported, bank);
@@ -322,15 +290,14 @@ TEST_F(CommandTest, ImportGoesToTheMenusDeviceWithTheOpenedFile) {
   ctx.shell.hooks.wavToFloppy = [](Context&, int) {};
   pickTreeNode(0);
   ui.chosenPath = "C:\\bank.e3x";
-  runCommand(ctx, CmdImportBank, 0);
-  runCommand(ctx, CmdImportWav, 0);
-  EXPECT_EQ(t.host.messages, Log(2, "Unable to open Windows file"));
-  EXPECT_EQ(ui.log, (Log{"file 2 ", "file 3 "}));
+  runCommand(ctx, CmdImportWav, 0);  // no such file
+  EXPECT_EQ(t.host.messages, Log{"Unable to open Windows file"});
   EXPECT_EQ(t.host.workersStarted, 0);
   EXPECT_EQ(ctx.busy, 0);
 
   t.files.data("C:\\bank.e3x") = {1, 2, 3};
   runCommand(ctx, CmdImportBank, 0);
+  EXPECT_EQ(ui.log, (Log{"file 3 ", "file 2 "}));
   t.host.runWorkers();
   EXPECT_EQ(target, disk);
   EXPECT_EQ(named, "C:\\bank.e3x");
@@ -376,11 +343,7 @@ TEST_F(CommandTest, RemoveClosesThenDropsTheImageButNotWhenItWillNotClose) {
   ASSERT_EQ(images.requests.size(), 2u);
   EXPECT_EQ(images.requests[0].cg1, CloseDevice);
   EXPECT_EQ(images.requests[1].cg1, RemoveDevice);
-  EXPECT_EQ(images.requests[1].drv, 1u);
-  // The later image moved down into the removed one's place, number and all.
-  EXPECT_STREQ(ctx.nodes[b].name, "c.iso");
-  EXPECT_EQ(ctx.nodes[b].device, 1);
-  EXPECT_EQ(ctx.busy, 0);
+  EXPECT_STREQ(ctx.nodes[b].name, "c.iso");  // the later image moved into its place
 
   x -= 2;  // the image and its placeholder went before it
   pickTreeNode(x);
