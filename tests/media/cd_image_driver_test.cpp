@@ -20,12 +20,6 @@ using Bytes = std::vector<std::uint8_t>;
 const std::string kSettings = "Software\\Brightfen\\Korrin\\0.10";
 const std::string kList = kSettings + "\\ISO";
 
-// An ESi disk image file of the given length.
-Bytes diskFile(std::uint32_t sectors = 4, EsiImage image = EsiImage()) {
-  image.bytes.resize(sectors * 512);
-  return image.bytes;
-}
-
 struct CdImageTest : ::testing::Test {
   TestContext t;
   Context& ctx = t.ctx;
@@ -47,7 +41,7 @@ struct CdImageTest : ::testing::Test {
       if (path[0] == '-')
         path.erase(0, 1);
       else
-        t.files.data(path) = diskFile();
+        t.files.data(path) = EsiImage().file(4);
       list[std::to_string(i + 1)] = MemoryRegistry::Value{false, 0, path};
     }
     list["Files"] = MemoryRegistry::Value{true, static_cast<std::uint32_t>(paths.size()), ""};
@@ -211,7 +205,7 @@ TEST_F(CdImageTest, ListingAnImageShowsItsBanksInNumberOrder) {
   disk.putEntry(0, 0, "PIANO          X", 5, 1, 70000);
   disk.putEntry(0, 1, "BASS", 1, 2, 512);
   disk.putEntry(0, 2, "DRUMS", 3, 3, 100);
-  t.files.data("C:\\banks.iso") = diskFile(28, disk);
+  t.files.data("C:\\banks.iso") = disk.file(28);
   AddImageFile(ctx, "C:\\banks.iso");
   int node = deviceNode(0);
   ctx.nodes.selectedNode = node;

@@ -28,11 +28,6 @@ struct ImageFileTest : ::testing::Test {
   }
   Bytes& bytes() { return files.data(kPath); }
   DiskInfo info() { return ReadDiskInfo(bytes().data()); }
-  // An ESi disk image file of the given length.
-  static Bytes disk(std::uint32_t sectors, EsiImage image = EsiImage()) {
-    image.bytes.resize(sectors * 512);
-    return image.bytes;
-  }
 };
 
 TEST_F(ImageFileTest, WritesGrowTheFileWithZerosInWholeCdSectorsUpToACdsCapacity) {
@@ -77,7 +72,7 @@ TEST_F(ImageFileTest, FailedWriteOrShortReadAnswersTheFileError) {
 }
 
 TEST_F(ImageFileTest, CheckAcceptsOnlyAnEsiDiskOfWholeCdSectorsAndRewindsIt) {
-  Bytes good = disk(28);
+  Bytes good = EsiImage().file(28);
   open(good);
   files.seek(file, 777);
   EXPECT_TRUE(CheckImageFile(files, file));
@@ -103,7 +98,7 @@ TEST_F(ImageFileTest, DiskLargerThanACdIsClampedAndWrittenBack) {
   big.info.blockCount = (1500000 - big.info.dataSector) / 128;
   big.sector(0)[220] = 0x5A;  // the gapped form ignores it, the v2 form would not
   big.storeInfo(true);
-  Bytes image = disk(28, big);
+  Bytes image = big.file(28);
   open(image);
   EXPECT_TRUE(CheckImageFile(files, file));
   EXPECT_EQ(info().lastSector, 1331199u);

@@ -59,6 +59,12 @@ class EsiImage {
   void fillBlocks(std::uint32_t keep);
   // Rewrites sector 0 from info, with a valid checksum of either form.
   void storeInfo(bool gapped = false);
+  // The image as a file of this many sectors, cut or padded with zeros.
+  std::vector<std::uint8_t> file(std::uint32_t sectors) const {
+    std::vector<std::uint8_t> f(bytes);
+    f.resize(std::size_t{sectors} * 512);
+    return f;
+  }
 
   DiskInfo info{};
   std::vector<std::uint8_t> bytes;
