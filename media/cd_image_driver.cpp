@@ -184,10 +184,13 @@ void CdImageDriver::ScanImageList() {
   std::uint32_t files = 0;
   if (key == kNoKey || !registry.readNumber(key, kCountValue, &files))
     files = 0;
-  listCount_ = static_cast<int>(std::min<std::uint32_t>(files, kMaxImages));
+  // The whole stored list is kept, though only the first kMaxImages that
+  // open are used: renumbering a clamped count would lose the entries past
+  // it. A count beyond any real list is taken as no list at all.
+  listCount_ = files <= kMaxListEntries ? static_cast<int>(files) : 0;
   // An entry that fails to open is removed and the next one moves into its
   // place, so i advances only past entries that stayed.
-  for (int i = 1; i <= listCount_;) {
+  for (int i = 1; i <= listCount_ && deviceCount_ < kMaxImages;) {
     std::string path;
     if (!registry.readString(key, entryName(i), kImagePathSize, &path))
       path.clear();
@@ -195,8 +198,9 @@ void CdImageDriver::ScanImageList() {
     OpenImageFile(i - 1, path);
     if (listCount_ == before)
       ++i;
-    if (listCount_ > 0)
-      ctx.lcd.LcdAdvanceProgress(100 / listCount_ - 1);
+    int shown = std::min(listCount_, kMaxImages);
+    if (shown > 0)
+      ctx.lcd.LcdAdvanceProgress(100 / shown - 1);
   }
   if (key != kNoKey)
     registry.closeKey(key);
@@ -257,19 +261,29 @@ void CdImageDriver::RemoveImageListEntry(int listIndex) {
 
 void CdImageDriver::AddImageFile(const std::string& chosenName) {
   std::string path = ctx.files.fullPath(chosenName);
-  int count = listCount_ + 1;
+  if (listCount_ >= kMaxListEntries)
+    return;
+  // Entry k stands for device k - 1, so the new entry goes right after the
+  // open images; registered images that were never opened move up one.
+  int entry = deviceCount_ + 1;
   RegKey key = openListKey();
   if (key != kNoKey) {
-    ctx.registry.writeString(key, entryName(count), path);
-    ctx.registry.writeNumber(key, kCountValue, static_cast<std::uint32_t>(count));
-    ctx.registry.closeKey(key);
+    Registry& registry = ctx.registry;
+    for (int k = listCount_; k >= entry; --k) {
+      std::string moved;
+      if (registry.readString(key, entryName(k), kImagePathSize, &moved))
+        registry.writeString(key, entryName(k + 1), moved);
+    }
+    registry.writeString(key, entryName(entry), path);
+    registry.writeNumber(key, kCountValue, static_cast<std::uint32_t>(listCount_ + 1));
+    registry.closeKey(key);
   }
-  listCount_ = count;
+  ++listCount_;
   LcdDisplay& lcd = ctx.lcd;
   int page = lcd.LcdCurrentPage();
   lcd.LcdBeginProgress();
   lcd.LcdSetProgressRange(0, 2);
-  OpenImageFile(count - 1, path);
+  OpenImageFile(entry - 1, path);
   lcd.LcdSelectPage(page);
 }
 

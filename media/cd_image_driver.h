@@ -10,6 +10,8 @@
 #include "platform/registry.h"
 
 constexpr int kMaxImages = 4;
+// Registered images the list may hold; a "Files" value above it is damage.
+constexpr int kMaxListEntries = 1000;
 constexpr int kImagePathSize = 260;
 
 struct ImageDevice {

@@ -172,6 +172,26 @@ TEST_F(CdImageTest, AtMostFourImagesOpen) {
   EXPECT_EQ(send(makeRequest(DeviceCount)), 4u);
 }
 
+TEST_F(CdImageTest, ImagesPastTheFirstFourStayRegistered) {
+  // A missing image among more than four: the next registered one opens in
+  // its place, and nothing past the first four is lost from the list.
+  registerImages({"C:\1.iso", "-C:\2.iso", "C:\3.iso", "C:\4.iso", "C:\5.iso", "C:\6.iso"});
+  ASSERT_EQ(driver->deviceCount(), 4);
+  EXPECT_STREQ(driver->device(3).path, "C:\5.iso");
+  EXPECT_EQ(listed(), "1=C:\1.iso 2=C:\3.iso 3=C:\4.iso 4=C:\5.iso 5=C:\6.iso Files=5 ");
+
+  // Removing an open image and adding another keeps entry k for device k - 1.
+  RemoveImageCommand(ctx, deviceNode(1));
+  EXPECT_EQ(listed(), "1=C:\1.iso 2=C:\4.iso 3=C:\5.iso 4=C:\6.iso Files=4 ");
+  ASSERT_TRUE(CreateImageFile(ctx, "C:\new.iso"));
+  ASSERT_TRUE(AddImageFile(ctx, "C:\new.iso"));
+  ASSERT_EQ(driver->deviceCount(), 4);
+  EXPECT_STREQ(driver->device(3).path, "C:\new.iso");
+  EXPECT_EQ(listed(), "1=C:\1.iso 2=C:\4.iso 3=C:\5.iso 4=C:\new.iso 5=C:\6.iso Files=5 ");
+  RemoveImageCommand(ctx, deviceNode(3));
+  EXPECT_EQ(listed(), "1=C:\1.iso 2=C:\4.iso 3=C:\5.iso 4=C:\6.iso Files=4 ");
+}
+
 TEST_F(CdImageTest, SectorTransfersCheckTheBufferAndReportFileErrors) {
   registerImages({"C:\\x.iso"});
   Bytes& file = t.files.data("C:\\x.iso");
