@@ -273,6 +273,8 @@ void CdImageDriver::AddImageFile(const std::string& chosenName) {
       std::string moved;
       if (registry.readString(key, entryName(k), kImagePathSize, &moved))
         registry.writeString(key, entryName(k + 1), moved);
+      else
+        registry.deleteValue(key, entryName(k + 1));
     }
     registry.writeString(key, entryName(entry), path);
     registry.writeNumber(key, kCountValue, static_cast<std::uint32_t>(listCount_ + 1));
