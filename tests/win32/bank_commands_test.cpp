@@ -159,23 +159,12 @@ class BankCommands : public ::testing::Test {
     RemoveDirectoryA(folder.c_str());
   }
 
-  static void forgetRegisteredImages() {
-    Win32Registry registry;
-    RegKey key = registry.createKey(kLocalMachine, "Software\\Brightfen\\Korrin\\ISO");
-    registry.writeNumber(key, "Files", 0);
-    registry.closeKey(key);
-  }
-
   Context& ctx() { return app->ctx; }
   HTREEITEM item(int node) { return reinterpret_cast<HTREEITEM>(ctx().nodes[node].treeItem); }
   void expand(int node) { TreeView_Expand(app->tree, item(node), TVE_EXPAND); }
   void select(int node) { TreeView_SelectItem(app->tree, item(node)); }
   int rows() { return ListView_GetItemCount(app->list); }
-  std::string rowText(int row, int column) {
-    char text[64] = {};
-    ListView_GetItemText(app->list, row, column, text, sizeof text);
-    return text;
-  }
+  std::string rowText(int row, int column) { return listCellText(app->list, row, column); }
   std::vector<Row> shownRows() {
     std::vector<Row> out;
     for (int row = 0; row < rows(); ++row)

@@ -60,14 +60,6 @@ class ShellWindow : public ::testing::Test {
     return raw;
   }
 
-  // The image list lives in the test prefix's registry; each test starts without one.
-  static void forgetRegisteredImages() {
-    Win32Registry registry;
-    RegKey key = registry.createKey(kLocalMachine, "Software\\Brightfen\\Korrin\\ISO");
-    registry.writeNumber(key, "Files", 0);
-    registry.closeKey(key);
-  }
-
   Context& ctx() { return app->ctx; }
   HTREEITEM item(int node) { return reinterpret_cast<HTREEITEM>(ctx().nodes[node].treeItem); }
   int device(const FakeDriver& driver, int type) {
@@ -81,11 +73,7 @@ class ShellWindow : public ::testing::Test {
   void select(int node) { TreeView_SelectItem(app->tree, item(node)); }
   HTREEITEM selectedItem() { return TreeView_GetSelection(app->tree); }
   int rows() { return ListView_GetItemCount(app->list); }
-  std::string rowText(int row, int column) {
-    char text[64] = {};
-    ListView_GetItemText(app->list, row, column, text, sizeof text);
-    return text;
-  }
+  std::string rowText(int row, int column) { return listCellText(app->list, row, column); }
   void selectRows(std::initializer_list<int> chosen) {
     ListView_SetItemState(app->list, -1, 0, LVIS_SELECTED);
     for (int row : chosen)

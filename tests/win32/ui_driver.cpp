@@ -1,6 +1,10 @@
 #include "tests/win32/ui_driver.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+
+#include "platform/win32/win32_registry.h"
 
 bool rerunWithoutWindowManagement(int* code) {
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -214,4 +218,17 @@ std::vector<std::string> comboTexts(HWND combo) {
     out.push_back(text);
   }
   return out;
+}
+
+void forgetRegisteredImages() {
+  Win32Registry registry;
+  RegKey key = registry.createKey(kLocalMachine, "Software\\Brightfen\\Korrin\\ISO");
+  registry.writeNumber(key, "Files", 0);
+  registry.closeKey(key);
+}
+
+std::string listCellText(HWND list, int row, int column) {
+  char text[64] = {};
+  ListView_GetItemText(list, row, column, text, sizeof text);
+  return text;
 }

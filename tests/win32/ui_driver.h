@@ -16,6 +16,11 @@
 // whose exit code *code receives; then the result is true.
 bool rerunWithoutWindowManagement(int* code);
 
+// The image list lives in the test prefix's registry; each test starts without one.
+void forgetRegisteredImages();
+// The text of one cell of a list view.
+std::string listCellText(HWND list, int row, int column);
+
 // Dispatches messages until done() holds or the time runs out.
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 void pumpFor(DWORD milliseconds);
