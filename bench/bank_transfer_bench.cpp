@@ -17,12 +17,8 @@
 #include "esifs/bank_edit.h"
 #include "esifs/bank_transfer.h"
 #include "media/cd_image_driver.h"
-#include "platform/fake/memory_registry.h"
-#include "platform/fake/memory_views.h"
-#include "platform/fake/posix_files.h"
-#include "platform/fake/recording_screen.h"
-#include "platform/fake/test_host.h"
 #include "tests/support/esi_image.h"
+#include "tests/support/test_context.h"
 
 namespace {
 
@@ -104,18 +100,14 @@ int main() {
     std::fclose(f);
   }
 
-  PosixFiles files;
-  MemoryRegistry registry;
-  TestHost host;
-  MemoryViews views;
-  RecordingScreen screen;
-  Context ctx{Ports{files, registry, host, views, screen}};
+  PosixContext program;
+  Context& ctx = program.ctx;
   addNode(ctx, 0, Root, ctx.programTitle.c_str());
   CdImageDriver driver(ctx);
   if (!RegisterDiskOs(ctx, driver))
     fail("driver not registered");
   DiskOsRequest add = makeSubRequest(AddDevice);
-  add.par0 = files.open(imagePath, FileOpen::ReadWriteExisting);
+  add.par0 = program.files.open(imagePath, FileOpen::ReadWriteExisting);
   add.par1 = reinterpret_cast<DiskOsWord>(imagePath.c_str());
   add.par2 = reinterpret_cast<DiskOsWord>("bench.iso");
   add.diskOs = static_cast<DiskOsWord>(driver.ownIndex());
@@ -128,20 +120,21 @@ int main() {
 
   std::vector<double> exports, imports, plainOut, plainIn;
   for (int round = 0; round < kRounds; ++round) {
-    ctx.openFile = files.open(bankPath, FileOpen::CreateAlways);
+    ctx.openFile = program.files.open(bankPath, FileOpen::CreateAlways);
     ctx.busy = 1;
     auto start = std::chrono::steady_clock::now();
     ExportBank(ctx, firstBank(ctx, device, 0));
     exports.push_back(seconds(start));
 
-    ctx.openFile = files.open(bankPath, FileOpen::ReadExisting);
+    ctx.openFile = program.files.open(bankPath, FileOpen::ReadExisting);
     ctx.busy = 1;
     start = std::chrono::steady_clock::now();
     ImportBank(ctx, device, bankPath);
     imports.push_back(seconds(start));
     int copy = firstBank(ctx, device, 1);
-    if (!host.messages.empty() || copy == 0 || ctx.nodes[copy].size != kBankBytes)
-      fail(host.messages.empty() ? "import lost the bank" : host.messages[0].c_str());
+    if (!program.host.messages.empty() || copy == 0 || ctx.nodes[copy].size != kBankBytes)
+      fail(program.host.messages.empty() ? "import lost the bank"
+                                         : program.host.messages[0].c_str());
     // Room for the next round's import.
     ctx.busy = 1;
     DeleteBank(ctx, copy);
@@ -159,7 +152,7 @@ int main() {
   line("export", median(exports), median(plainOut));
   line("import", median(imports), median(plainIn));
 
-  files.close(driver.device(0).file);
+  program.files.close(driver.device(0).file);
   for (const std::string& p : {imagePath, bankPath, plainPath})
     unlink(p.c_str());
   rmdir(folder);

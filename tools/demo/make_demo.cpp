@@ -11,11 +11,7 @@
 #include "esifs/bank_transfer.h"
 #include "media/cd_image_driver.h"
 #include "media/image_commands.h"
-#include "platform/fake/memory_registry.h"
-#include "platform/fake/memory_views.h"
-#include "platform/fake/posix_files.h"
-#include "platform/fake/recording_screen.h"
-#include "platform/fake/test_host.h"
+#include "tests/support/test_context.h"
 
 namespace {
 
@@ -62,14 +58,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string image = argv[1];
-  PosixFiles files;
-  MemoryRegistry registry;
-  TestHost host;
-  MemoryViews views;
-  RecordingScreen screen;
-  Context ctx{Ports{files, registry, host, views, screen}};
+  PosixContext program;
+  Context& ctx = program.ctx;
   int root = addNode(ctx, 0, Root, ctx.programTitle.c_str());
-  ctx.settingsKey = registry.createKey(kLocalMachine, "Software\\Brightfen\\Korrin\\demo");
+  ctx.settingsKey = program.registry.createKey(kLocalMachine, "Software\\Brightfen\\Korrin\\demo");
 
   ctx.drivers.push_back(std::make_unique<CdImageDriver>(ctx));
   if (!RegisterDiskOs(ctx, *ctx.drivers.back()) || !CreateImageFile(ctx, image) ||
@@ -87,15 +79,15 @@ int main(int argc, char** argv) {
   for (const DemoBank& bank : kBanks) {
     if (!writeBankFile(bankFile, bank))
       return 1;
-    ctx.openFile = files.open(bankFile, FileOpen::ReadExisting);
+    ctx.openFile = program.files.open(bankFile, FileOpen::ReadExisting);
     ctx.busy = 1;
     ImportBank(ctx, device);
-    if (!host.messages.empty()) {
-      std::fprintf(stderr, "korrin_make_demo: %s\n", host.messages.back().c_str());
+    if (!program.host.messages.empty()) {
+      std::fprintf(stderr, "korrin_make_demo: %s\n", program.host.messages.back().c_str());
       return 1;
     }
   }
-  files.remove(bankFile);
+  program.files.remove(bankFile);
   // Read the disk back as Korrin will show it.
   listDevice(ctx, device, false);
   int banks = 0;
