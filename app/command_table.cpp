@@ -1,6 +1,6 @@
 // The menu commands: what each one opens or starts for the node it acts on.
 #include "app/commands.h"
-#include "app/context.h"
+#include "app/shell_context.h"
 #include "media/image_commands.h"
 
 namespace {
@@ -13,7 +13,7 @@ struct ChosenFile {
 
 // Shows the dialog and opens the chosen file. False when the dialog was
 // cancelled or the file would not open (then after the failure message).
-bool chooseAndOpen(Context& ctx, FileDialog kind, const std::string& initialName, FileOpen how,
+bool chooseAndOpen(ShellContext& ctx, FileDialog kind, const std::string& initialName, FileOpen how,
                    const char* failure, ChosenFile* chosen) {
   ShellUi* ui = ctx.shell.ui;
   if (!ui || !ui->chooseFile(kind, initialName, &chosen->path))
@@ -31,7 +31,7 @@ const char kOpenFailed[] = "Unable to open Windows file";
 const char kCreateFailed[] = "Unable to create Windows file";
 
 // The first node of the selection, the one single-item commands act on.
-int firstSelected(const Context& ctx) {
+int firstSelected(const ShellContext& ctx) {
   int first = ctx.shell.selection[0];
   return ctx.nodes.valid(first) ? first : 0;
 }
@@ -44,7 +44,7 @@ void startBusyWorker(Context& ctx, std::function<void()> work) {
 
 // The file-based worker commands: a file dialog, the file opened as the
 // operation needs it, then the operation on a worker with that file.
-void startWithFile(Context& ctx, FileDialog kind, const std::string& initialName, FileOpen how,
+void startWithFile(ShellContext& ctx, FileDialog kind, const std::string& initialName, FileOpen how,
                    const std::function<void(Context&, const std::string&)>& work) {
   ChosenFile chosen;
   if (!chooseAndOpen(ctx, kind, initialName, how, kOpenFailed, &chosen))
@@ -53,14 +53,14 @@ void startWithFile(Context& ctx, FileDialog kind, const std::string& initialName
   startBusyWorker(ctx, [&ctx, work, path] { work(ctx, path); });
 }
 
-void addImage(Context& ctx, int target) {
+void addImage(ShellContext& ctx, int target) {
   ctx.busy = 1;
   if (ctx.shell.ui)
     ctx.shell.ui->runDialog(AddImageDialog, target);
   ctx.busy = 0;
 }
 
-void receiveSample(Context& ctx) {
+void receiveSample(ShellContext& ctx) {
   auto& hook = ctx.shell.hooks.receiveSample;
   int sample = firstSelected(ctx);
   ChosenFile chosen;
@@ -79,7 +79,7 @@ void receiveSample(Context& ctx) {
   ctx.busy = 0;
 }
 
-void openDialog(Context& ctx, int dialog, int target) {
+void openDialog(ShellContext& ctx, int dialog, int target) {
   if (ctx.shell.ui)
     ctx.shell.ui->runDialog(dialog, target);
 }
@@ -103,7 +103,7 @@ bool actsOnNode(int command) {
 
 }  // namespace
 
-bool runCommand(Context& ctx, int command, std::intptr_t extra) {
+bool runCommand(ShellContext& ctx, int command, std::intptr_t extra) {
   ShellUi* ui = ctx.shell.ui;
   switch (command) {
     case CmdExit:

@@ -1,6 +1,6 @@
 #include "app/commands.h"
 
-#include "app/context.h"
+#include "app/shell_context.h"
 
 NodeClass nodeClass(int type) {
   switch (type) {
@@ -99,7 +99,7 @@ bool deviceIsReadOnly(Context& ctx, int node) {
 }
 
 // The number of devices the driver behind a driver node has open.
-static std::uint32_t deviceCount(Context& ctx, int diskOsNode) {
+static std::uint32_t deviceCount(ShellContext& ctx, int diskOsNode) {
   DiskOsRequest count = makeRequest(DeviceCount);
   count.diskOs = static_cast<DiskOsWord>(ctx.nodes[diskOsNode].diskOs);
   return SendDiskOs(ctx, count);
@@ -107,14 +107,14 @@ static std::uint32_t deviceCount(Context& ctx, int diskOsNode) {
 
 constexpr std::uint32_t kMaxOpenImages = 4;
 
-int commandTarget(const Context& ctx) {
+int commandTarget(const ShellContext& ctx) {
   const ShellState& s = ctx.shell;
   if (s.lastView == View::List)
     return s.menuListNode;
   return s.menuNode != 0 ? s.menuNode : ctx.nodes.selectedNode;
 }
 
-int selectionSummary(Context& ctx) {
+int selectionSummary(ShellContext& ctx) {
   ShellState& s = ctx.shell;
   int counts[kNodeClasses] = {};
   s.selectionCount = 0;
@@ -142,7 +142,7 @@ int selectionSummary(Context& ctx) {
   return total;
 }
 
-MenuEnables menuEnablesFor(Context& ctx, int node) {
+MenuEnables menuEnablesFor(ShellContext& ctx, int node) {
   MenuEnables m;
   if (!ctx.nodes.valid(node))
     return m;
@@ -208,7 +208,7 @@ MenuEnables menuEnablesFor(Context& ctx, int node) {
   return m;
 }
 
-void updateMenus(Context& ctx, int node) {
+void updateMenus(ShellContext& ctx, int node) {
   ctx.shell.menus = menuEnablesFor(ctx, node);
   if (ctx.shell.ui)
     ctx.shell.ui->applyMenus(ctx.shell.menus);
@@ -216,7 +216,7 @@ void updateMenus(Context& ctx, int node) {
 
 // Opens the node's sub-menu and runs the chosen command while the menu's
 // node is still recorded.
-static void showContextMenu(Context& ctx, int node, SubMenu subMenu) {
+static void showContextMenu(ShellContext& ctx, int node, SubMenu subMenu) {
   updateMenus(ctx, node);
   if (!ctx.shell.ui)
     return;
@@ -225,12 +225,12 @@ static void showContextMenu(Context& ctx, int node, SubMenu subMenu) {
     ctx.shell.ui->sendCommand(command);
 }
 
-bool treeSelectionChanging(Context& ctx) {
+bool treeSelectionChanging(ShellContext& ctx) {
   ctx.shell.lastView = View::Tree;
   return ctx.busy != 0;
 }
 
-void treeSelectionChanged(Context& ctx, TreeItem item) {
+void treeSelectionChanged(ShellContext& ctx, TreeItem item) {
   ShellState& s = ctx.shell;
   s.lastView = View::Tree;
   int n = nodeByTreeItem(ctx, item);
@@ -246,7 +246,7 @@ void treeSelectionChanged(Context& ctx, TreeItem item) {
   updateMenus(ctx, n);
 }
 
-bool treeItemExpanding(Context& ctx, TreeItem item, bool expanding) {
+bool treeItemExpanding(ShellContext& ctx, TreeItem item, bool expanding) {
   ctx.shell.lastView = View::Tree;
   if (ctx.busy)
     return true;
@@ -260,13 +260,13 @@ bool treeItemExpanding(Context& ctx, TreeItem item, bool expanding) {
   return false;
 }
 
-bool treeBeginLabelEdit(Context& ctx) {
+bool treeBeginLabelEdit(ShellContext& ctx) {
   ctx.shell.lastView = View::Tree;
   // Every tree item belongs to a node, and nodes are never renamed in place.
   return true;
 }
 
-void treeRightClick(Context& ctx) {
+void treeRightClick(ShellContext& ctx) {
   ShellState& s = ctx.shell;
   s.lastView = View::Tree;
   if (ctx.busy)
@@ -287,11 +287,11 @@ void treeRightClick(Context& ctx) {
   updateMenus(ctx, ctx.nodes.selectedNode);
 }
 
-bool listBeginLabelEdit(Context&) {
+bool listBeginLabelEdit(ShellContext&) {
   return true;
 }
 
-void listRightClick(Context& ctx) {
+void listRightClick(ShellContext& ctx) {
   ShellState& s = ctx.shell;
   s.lastView = View::List;
   if (ctx.busy)

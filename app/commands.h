@@ -11,6 +11,7 @@
 #include "platform/views.h"
 
 struct Context;
+struct ShellContext;
 
 enum CommandId : int {
   CmdExit = 105,
@@ -169,23 +170,23 @@ std::string cleanFileName(const std::string& name);
 // True when the device under node cannot be written (a SCSI CD-ROM drive).
 bool deviceIsReadOnly(Context& ctx, int node);
 
-int commandTarget(const Context& ctx);
+int commandTarget(const ShellContext& ctx);
 // Rescans the selected list rows; negative (bit 31 set) when they mix classes.
-int selectionSummary(Context& ctx);
-MenuEnables menuEnablesFor(Context& ctx, int node);
-void updateMenus(Context& ctx, int node);
+int selectionSummary(ShellContext& ctx);
+MenuEnables menuEnablesFor(ShellContext& ctx, int node);
+void updateMenus(ShellContext& ctx, int node);
 
 // Runs a menu command; false for a command the shell does not know.
-bool runCommand(Context& ctx, int command, std::intptr_t extra);
+bool runCommand(ShellContext& ctx, int command, std::intptr_t extra);
 
 // View notifications. Those returning bool answer true to refuse.
-bool treeSelectionChanging(Context& ctx);
-void treeSelectionChanged(Context& ctx, TreeItem item);
-bool treeItemExpanding(Context& ctx, TreeItem item, bool expanding);
-bool treeBeginLabelEdit(Context& ctx);
-void treeRightClick(Context& ctx);
-bool listBeginLabelEdit(Context& ctx);
-void listRightClick(Context& ctx);
+bool treeSelectionChanging(ShellContext& ctx);
+void treeSelectionChanged(ShellContext& ctx, TreeItem item);
+bool treeItemExpanding(ShellContext& ctx, TreeItem item, bool expanding);
+bool treeBeginLabelEdit(ShellContext& ctx);
+void treeRightClick(ShellContext& ctx);
+bool listBeginLabelEdit(ShellContext& ctx);
+void listRightClick(ShellContext& ctx);
 
 // Counts a wheel notch (delta as the window system gives it); true when the
 // list should scroll down, which follows the running count, not the notch.

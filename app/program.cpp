@@ -1,6 +1,6 @@
 #include "app/program.h"
 
-#include "app/context.h"
+#include "app/shell_context.h"
 #include "esifs/bank_edit.h"
 #include "esifs/bank_transfer.h"
 #include "media/cd_image_driver.h"
@@ -13,7 +13,7 @@ std::vector<DiskOsDriver*> createDrivers(Context& ctx) {
   return order;
 }
 
-void installOperations(Context& ctx) {
+void installOperations(ShellContext& ctx) {
   CommandHooks& hooks = ctx.shell.hooks;
   hooks.importBank = ImportBank;
   hooks.exportBank = ExportBank;

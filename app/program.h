@@ -4,6 +4,7 @@
 #include <vector>
 
 struct Context;
+struct ShellContext;
 class DiskOsDriver;
 
 // Creates the drivers that exist (kept in the context for the whole run), in
@@ -11,4 +12,4 @@ class DiskOsDriver;
 std::vector<DiskOsDriver*> createDrivers(Context& ctx);
 
 // Fills the command hooks with the operations that exist.
-void installOperations(Context& ctx);
+void installOperations(ShellContext& ctx);

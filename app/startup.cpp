@@ -1,6 +1,6 @@
 #include "app/startup.h"
 
-#include "app/context.h"
+#include "core/context.h"
 
 RegKey openSettingsKey(Registry& registry, const RegistryNames& names, const std::string& title) {
   std::string programPath = names.software + "\\" + names.company + "\\" + title;

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "esifs/bank_edit.h"
 #include "esifs/bank_transfer.h"
 #include "media/cd_image_driver.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/context.h"
+#include "core/context.h"
 
 std::uint32_t DiskOsDriver::handle(DiskOsRequest& request) {
   if (ownIndex_ < 0)

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "esifs/bat.h"
 
 BankDisk::BankDisk(Context& ctx, int node) : ctx_(ctx) {

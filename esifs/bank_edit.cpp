@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "esifs/bank_disk.h"
 #include "esifs/bat.h"
 #include "esifs/chain.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "esifs/bank_disk.h"
 #include "esifs/bank_file.h"
 #include "esifs/bank_index.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "esifs/bank_index.h"
 #include "esifs/disk_info.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "esifs/list_banks.h"
 #include "media/image_file.h"
 

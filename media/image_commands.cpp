@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "esifs/keystream.h"
 #include "media/cd_image_driver.h"
 #include "media/image_file.h"

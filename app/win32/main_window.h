@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "app/shell_context.h"
 #include "app/win32/status_windows.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_host.h"
@@ -38,7 +38,7 @@ class MainWindow : public ShellUi {
   Win32Host host;
   Win32Views views;
   Win32StatusScreen screen;
-  Context ctx;
+  ShellContext ctx;
 
   HWND window = nullptr;
   HWND tree = nullptr;

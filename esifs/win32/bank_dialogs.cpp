@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "esifs/bank_edit.h"
 #include "resources/resource_ids.h"
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/shell_context.h"
 #include "tests/support/fake_driver.h"
 #include "tests/support/test_context.h"
 
@@ -26,7 +27,7 @@ Commands enabledSet(const MenuEnables& m) {
 // Notes what the shell asks of the window system, a line each, and answers
 // from a script.
 struct FakeUi : ShellUi {
-  explicit FakeUi(Context& context) : ctx(context) {}
+  explicit FakeUi(ShellContext& context) : ctx(context) {}
   void applyMenus(const MenuEnables& m) override { applied = m; }
   int trackContextMenu(int subMenu) override {
     note("menu " + std::to_string(subMenu) + " for " + std::to_string(commandTarget(ctx)));
@@ -47,7 +48,7 @@ struct FakeUi : ShellUi {
   void setListViewMode(int mode) override { note("mode " + std::to_string(mode)); }
   void note(const std::string& line) { log.push_back(line); }
 
-  Context& ctx;
+  ShellContext& ctx;
   MenuEnables applied;
   Commands enabledWhenOpen;
   int chooseCommand = 0;
@@ -63,8 +64,8 @@ constexpr std::uint32_t kImageCodes = Register | Scan | QueryReadOnly | ListBank
                                       DeviceCount | CloseDevice | RemoveDevice;
 
 struct ShellTest : ::testing::Test {
-  TestContext t;
-  Context& ctx = t.ctx;
+  BasicTestContext<ShellContext> t;
+  ShellContext& ctx = t.ctx;
   FakeUi ui{ctx};
   FakeDriver scsi{ctx, "SCSI Disks"};
   FakeDriver images{ctx, "CD image files", DiskOsNode, kImageCodes};

@@ -7,7 +7,7 @@
 
 #include <set>
 
-#include "app/lcd.h"
+#include "core/lcd.h"
 #include "tests/support/test_context.h"
 
 namespace {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "esifs/disk_info.h"
+
 FakeDriver::FakeDriver(Context& ctx, std::string nodeName, int nodeType, std::uint32_t served)
     : DiskOsDriver(ctx, served, GetCodeMask | GetSubCodeMask | AddDevice),
       nodeName_(std::move(nodeName)),

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "diskos/driver.h"
 
 class FakeDriver : public DiskOsDriver {

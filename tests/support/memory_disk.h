@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "diskos/driver.h"
 #include "tests/support/esi_image.h"
 #include "tests/support/test_context.h"

@@ -159,7 +159,7 @@ class BankCommands : public ::testing::Test {
     RemoveDirectoryA(folder.c_str());
   }
 
-  Context& ctx() { return app->ctx; }
+  ShellContext& ctx() { return app->ctx; }
   HTREEITEM item(int node) { return reinterpret_cast<HTREEITEM>(ctx().nodes[node].treeItem); }
   void expand(int node) { TreeView_Expand(app->tree, item(node), TVE_EXPAND); }
   void select(int node) { TreeView_SelectItem(app->tree, item(node)); }

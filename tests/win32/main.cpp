@@ -1,6 +1,6 @@
 // Runs the Windows tests: the real window code under Wine.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 

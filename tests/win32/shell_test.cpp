@@ -28,7 +28,7 @@ class ShellWindow : public ::testing::Test {
     forgetRegisteredImages();
     HINSTANCE instance = GetModuleHandleA(nullptr);
     app = std::make_unique<MainWindow>(instance, "Korrin", "Korrin199909");
-    Context& c = app->ctx;
+    ShellContext& c = app->ctx;
     loadMenus(*app);
     ASSERT_TRUE(registerWindowClasses(instance, app->mainClassName));
     scsi = add(std::make_unique<FakeDriver>(c, "SCSI Disks"));
@@ -60,7 +60,7 @@ class ShellWindow : public ::testing::Test {
     return raw;
   }
 
-  Context& ctx() { return app->ctx; }
+  ShellContext& ctx() { return app->ctx; }
   HTREEITEM item(int node) { return reinterpret_cast<HTREEITEM>(ctx().nodes[node].treeItem); }
   int device(const FakeDriver& driver, int type) {
     for (int i = 1; i < ctx().nodes.count; ++i) {
@@ -118,7 +118,7 @@ class ShellWindow : public ::testing::Test {
 };
 
 TEST_F(ShellWindow, StartUpRegistersTheDriversAndOpensTheTree) {
-  Context& c = ctx();
+  ShellContext& c = ctx();
   ASSERT_EQ(c.diskOses.count, 4);
   EXPECT_EQ(c.diskOses.entries[1].handler, images);
   HTREEITEM root = item(c.nodes.rootIndex);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "esifs/bank_file.h"
 #include "esifs/bank_transfer.h"
 #include "media/cd_image_driver.h"

@@ -1,4 +1,4 @@
-#include "app/tree.h"
+#include "core/tree.h"
 
 #include <gtest/gtest.h>
 

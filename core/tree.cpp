@@ -1,11 +1,12 @@
-#include "app/tree.h"
+#include "core/tree.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "app/context.h"
+#include "core/context.h"
+#include "esifs/disk_info.h"
 
 NodeTable::NodeTable() {
   // calloc: 65 536 records are mostly never touched, so let the OS zero them lazily.

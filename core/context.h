@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/lcd.h"
-#include "app/tree.h"
+#include "core/lcd.h"
+#include "core/tree.h"
 #include "diskos/driver.h"
-#include "esifs/disk_info.h"
 #include "platform/files.h"
 #include "platform/host.h"
 #include "platform/registry.h"
@@ -57,8 +55,6 @@ struct Context {
   std::vector<std::unique_ptr<DiskOsDriver>> drivers;
   LcdDisplay lcd;
   Splash splash;
-  // Menus, selection and command state of the main window.
-  ShellState shell;
 
   // Shared working storage; the busy flag keeps users to one at a time.
   std::uint8_t sectorBuffer[32768] = {};

@@ -1,4 +1,4 @@
-#include "app/lcd.h"
+#include "core/lcd.h"
 
 #include <gtest/gtest.h>
 

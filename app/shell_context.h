@@ -1,0 +1,10 @@
+#pragma once
+// The program's context as the main window's commands see it: the shared
+// core plus the window's menus, selection and command state.
+#include "app/commands.h"
+#include "core/context.h"
+
+struct ShellContext : Context {
+  using Context::Context;
+  ShellState shell;
+};
