@@ -81,7 +81,13 @@ bool EndsBankListing(const std::uint8_t* s) {
   return s[16] == 'B' && s[17] == 'B';
 }
 bool IsUnusedIndexSector(const std::uint8_t* s) {
-  return s[0] == 'B' && s[1] == 'B';
+  if (s[0] != 'B' || s[1] != 'B')
+    return false;
+  for (int i = 0; i < kEntriesPerSector; ++i) {
+    if (IsEntryInUse(s + i * kBankEntrySize))
+      return false;
+  }
+  return true;
 }
 
 std::uint32_t DecodeBankSize(const BankEntry& b, std::uint32_t blockSectors) {

@@ -33,8 +33,11 @@ bool IsBankEntry(const std::uint8_t* entry);
 bool IsEntryInUse(const std::uint8_t* entry);
 std::uint16_t EntryNumber(const std::uint8_t* entry);
 void SetEntryNumber(std::uint8_t* entry, std::uint16_t number);
-// Bytes 16-17 "BB": listing stops here. Bytes 0-1 "BB": import takes it into use.
+// Bytes 16-17 "BB": listing stops here.
 bool EndsBankListing(const std::uint8_t* sector);
+// Bytes 0-1 "BB" and no entry in use: import takes it into use and clears it.
+// "BB" alone is also what a sector looks like whose first bank is named
+// "BB...", and clearing that would lose every bank in it.
 bool IsUnusedIndexSector(const std::uint8_t* sector);
 
 // Size in bytes from the three size fields (32-bit, wrapping).

@@ -24,9 +24,9 @@ std::string CheckDiskConsistency(const std::vector<std::uint8_t>& image) {
   std::vector<int> owner(d.blockCount + 1, 0);  // entry (1-based) whose chain holds the block
   int entries = 0;
   for (std::uint32_t k = 0; k < d.bankIndexCount; ++k) {
+    // A sector that starts with "BB" but holds entries in use (a bank named
+    // "BB...") is in use all the same.
     const std::uint8_t* s = sector(d.bankIndexSector + k);
-    if (s[0] == 'B' && s[1] == 'B')
-      continue;  // not taken into use
     for (int e = 0; e < 16; ++e) {
       const std::uint8_t* entry = s + e * 32;
       if (!(entry[26] & 0x80))
