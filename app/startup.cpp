@@ -7,7 +7,8 @@ RegKey openSettingsKey(Registry& registry, const RegistryNames& names, const std
   std::string version;
   RegKey program = registry.createKey(kLocalMachine, programPath);
   if (program != kNoKey) {
-    RegKey current = registry.createKey(program, names.currentVersion);
+    // Read only: the installer names the version; we never create it.
+    RegKey current = registry.openKey(program, names.currentVersion);
     if (current != kNoKey) {
       if (!registry.readString(current, "", 256, &version))
         version.clear();

@@ -139,6 +139,9 @@ void LcdDisplay::LcdSetProgressRange(int start, int end) {
 void LcdDisplay::LcdAdvanceProgress(int delta) {
   progressPosition_ += delta;
   LcdDrawProgressBar();
+  // Also when the bar did not move: a slow operation advancing in small steps
+  // must not let the display hide.
+  LcdKeepVisible();
 }
 
 void LcdDisplay::LcdHoldFor(unsigned ticks) {

@@ -19,9 +19,15 @@ constexpr std::uint32_t kTransferBufferBytes = (kUnitSectors + 2) * 512;
 
 // Messages more than one bank operation gives.
 constexpr const char* kBatError = "Error reading Bank Allocation Table";
-// A chain that loops, leaves the disk, runs into a free block or ends before
-// the bank's bytes: following it would read or free the wrong blocks.
+// A chain that loops, leaves the disk or runs into a free block: following it
+// would read or free the wrong blocks.
 constexpr const char* kDamagedChain = "Bank chain on disk is damaged";
+// Chains that share blocks or run into free blocks: freeing or allocating
+// blocks there would give one bank's blocks to another.
+constexpr const char* kDamagedTable = "Bank Allocation Table on disk is damaged";
+// An export whose chain ended before the bank's size.
+constexpr const char* kCutShort =
+    "Bank on disk ends before its size: the file holds only the part found";
 
 class BankDisk {
  public:

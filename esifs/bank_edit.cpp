@@ -7,6 +7,7 @@
 
 #include "core/context.h"
 #include "esifs/bank_disk.h"
+#include "esifs/bank_index.h"
 #include "esifs/bat.h"
 #include "esifs/chain.h"
 
@@ -71,6 +72,20 @@ static void deleteOnDisk(Context& ctx, const BankDisk& disk, std::uint16_t first
   if (!disk.loadBat(batBytes.data()))
     return;
   Bat bat(batBytes.data(), d.batCount);
+  // Freeing a block that another bank's chain shares would give it away to
+  // the next import.
+  std::vector<std::uint16_t> chainStarts;
+  for (std::uint32_t k = 0; k < d.bankIndexCount; ++k) {
+    if (!disk.readIndex(k, ctx.sectorBuffer)) {
+      ctx.host.message(kIndexReadError);
+      return;
+    }
+    AddChainStarts(ctx.sectorBuffer, &chainStarts);
+  }
+  if (!ChainsAreSound(bat, d.blockCount, chainStarts)) {
+    ctx.host.message(kDamagedTable);
+    return;
+  }
   // A chain that loops or leaves the disk would free blocks of other banks.
   if (FreeChain(bat, first, d.blockCount) != ChainStatus::Ok) {
     ctx.host.message(kDamagedChain);
@@ -88,12 +103,10 @@ static void deleteOnDisk(Context& ctx, const BankDisk& disk, std::uint16_t first
   };
   if (!editIndex(ctx, disk, false, clear, &found))
     return;
-  if (!found) {
+  if (!found)
     ctx.host.message(kNotFound);
-    return;
-  }
   ShowStatus(ctx, "Updating Bank Allocation Table");
-  if (!disk.writeBat(batBytes.data()))
+  if (found && !disk.writeBat(batBytes.data()))
     ctx.host.message(kBatError);
 }
 

@@ -77,6 +77,14 @@ int FirstFreeEntry(const std::uint8_t* sector) {
   return -1;
 }
 
+void AddChainStarts(const std::uint8_t* sector, std::vector<std::uint16_t>* firstBlocks) {
+  for (int i = 0; i < kEntriesPerSector; ++i) {
+    const std::uint8_t* e = sector + i * kBankEntrySize;
+    if (IsEntryInUse(e))
+      firstBlocks->push_back(DecodeBankEntry(e).firstBlock);
+  }
+}
+
 bool EndsBankListing(const std::uint8_t* s) {
   return s[16] == 'B' && s[17] == 'B';
 }

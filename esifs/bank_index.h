@@ -3,6 +3,7 @@
 // Reference slots and bank numbers.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 constexpr int kBankEntrySize = 32;
 constexpr int kEntriesPerSector = 16;
@@ -28,6 +29,8 @@ BankEntry NewBankEntry(const char* name16, std::uint16_t number, std::uint16_t f
                        std::uint32_t bytes, std::uint32_t blockSectors);
 // Index 0..15 of the first entry of the sector whose in-use bit is clear; -1 if none.
 int FirstFreeEntry(const std::uint8_t* sector);
+// Appends the first block of every entry in use in the sector.
+void AddChainStarts(const std::uint8_t* sector, std::vector<std::uint16_t>* firstBlocks);
 // In use and numbered below 100.
 bool IsBankEntry(const std::uint8_t* entry);
 bool IsEntryInUse(const std::uint8_t* entry);

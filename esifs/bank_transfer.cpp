@@ -54,11 +54,14 @@ static bool exportToFile(Context& ctx, const BankDisk& disk, const TreeNode& ban
   std::uint32_t units = size / kUnitBytes + 1;
   std::uint32_t blocksRead = (units + unitsPerBlock - 1) / unitsPerBlock;
   ChainWalk walk = WalkChain(bat, swap16(bank.bankWord), d.blockCount, blocksRead);
-  std::uint64_t covered = std::uint64_t{walk.blocks.size()} * disk.blockSectors() * 512;
-  if (walk.status != ChainStatus::Ok && !(walk.status == ChainStatus::Short && covered >= size)) {
+  if (walk.status != ChainStatus::Ok && walk.status != ChainStatus::Short) {
     ctx.host.message(kDamagedChain);
     return false;
   }
+  // A chain that simply ends early holds the start of the bank: the file gets
+  // that much, and the user is told it is not the whole bank.
+  std::uint64_t covered = std::uint64_t{walk.blocks.size()} * disk.blockSectors() * 512;
+  bool cutShort = covered < size;
 
   std::vector<std::uint8_t> buffer(kTransferBufferBytes);
   std::uint32_t remaining = size;
@@ -71,7 +74,7 @@ static bool exportToFile(Context& ctx, const BankDisk& disk, const TreeNode& ban
       return false;
     }
     for (std::uint32_t u = 0; u < unitsPerBlock && !last; ++u) {
-      std::memset(buffer.data(), 0, buffer.size());
+      // A read that succeeds fills the whole unit; no need to clear it first.
       if (!disk.read(sector + u * kUnitSectors, kUnitSectors, buffer.data())) {
         ctx.host.message("Error reading bank");
         return false;
@@ -92,6 +95,10 @@ static bool exportToFile(Context& ctx, const BankDisk& disk, const TreeNode& ban
       remaining -= n;
       position += n;
     }
+  }
+  if (cutShort) {
+    ctx.host.message(kCutShort);
+    return false;
   }
   return true;
 }
@@ -128,8 +135,9 @@ static bool copyIntoChain(Context& ctx, const BankDisk& disk, Bat& bat, std::uin
   std::uint32_t position = 0;
   bool last = false;
   while (!last) {
-    std::memset(buffer.data(), 0, buffer.size());
     std::uint32_t n = remaining < kUnitBytes ? remaining : kUnitBytes;
+    // The unit is written whole: what follows the file's last byte is zeros.
+    std::memset(buffer.data() + n, 0, kUnitBytes - n);
     std::uint32_t got = 0;
     if (n > 0 && (!ctx.files.read(ctx.openFile, buffer.data(), n, &got) || got != n)) {
       ctx.host.message(kFileReadError);
@@ -238,14 +246,21 @@ static bool importToDisk(Context& ctx, const BankDisk& disk, const std::string& 
 
   std::uint8_t* sector = ctx.sectorBuffer;
   std::int64_t chosen = -1;
+  std::vector<std::uint16_t> chainStarts;
   for (std::uint32_t k = 0; k < d.bankIndexCount; ++k) {
     if (!disk.readIndex(k, sector)) {
       ctx.host.message(kIndexReadError);
       return false;
     }
     lcd.LcdAdvanceProgress(1);
+    AddChainStarts(sector, &chainStarts);
     if (chosen < 0 && FirstFreeEntry(sector) >= 0)
       chosen = k;
+  }
+  // A free block that a bank's chain runs into would be overwritten.
+  if (!ChainsAreSound(bat, d.blockCount, chainStarts)) {
+    ctx.host.message(kDamagedTable);
+    return false;
   }
   if (chosen < 0) {
     ctx.host.message("No free banks on disk");

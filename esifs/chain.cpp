@@ -73,6 +73,22 @@ ChainStatus FreeChain(Bat& bat, std::uint32_t firstBlock, std::uint32_t blockCou
   return walk.status;
 }
 
+bool ChainsAreSound(const Bat& bat, std::uint32_t blockCount,
+                    const std::vector<std::uint16_t>& firstBlocks) {
+  std::vector<bool> owned(bat.lastBlock(blockCount) + 1);
+  for (std::uint16_t first : firstBlocks) {
+    ChainWalk walk = WalkChain(bat, first, blockCount);
+    if (walk.status != ChainStatus::Ok)
+      return false;
+    for (std::uint16_t b : walk.blocks) {
+      if (owned[b])
+        return false;
+      owned[b] = true;
+    }
+  }
+  return true;
+}
+
 std::uint16_t ChainBuilder::start() {
   std::uint32_t b = bat_.BatFindFree(1, blockCount_);
   if (b == 0)

@@ -49,6 +49,13 @@ std::uint32_t ImportBlocksNeeded(std::uint32_t bytes, std::uint32_t blockSectors
 ChainStatus FreeChain(Bat& bat, std::uint32_t firstBlock, std::uint32_t blockCount,
                       std::uint32_t* freed = nullptr);
 
+// True when every chain from firstBlocks is sound (ends, never through block
+// 0, a free block or past the disk) and no block lies in two of them. An
+// operation that frees or allocates blocks on a disk where this fails would
+// hand one bank's blocks to another.
+bool ChainsAreSound(const Bat& bat, std::uint32_t blockCount,
+                    const std::vector<std::uint16_t>& firstBlocks);
+
 // Builds a chain in the in-memory table the way import does: the first block
 // is the lowest free one; each further block is the lowest free one above the
 // current, found while the current block's entry holds a temporary 0x7FFF, so

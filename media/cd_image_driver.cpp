@@ -16,8 +16,9 @@ constexpr std::uint32_t kSubCodeMask = 15;
 constexpr const char* kVersionText = "ISO Image  v1.0";
 constexpr const char* kNodeText = "CD image files";
 constexpr const char* kScanText = "Locating CD image files";
-constexpr const char* kListKey = "ISO";
-constexpr const char* kCountValue = "Files";
+// String table entries naming the image list's key and its count value.
+constexpr int kListKeyString = 300;
+constexpr int kCountValueString = 301;
 // Offsets of the two texts in a GetDeviceNames record.
 constexpr int kNamesPathAt = 12;
 constexpr int kNamesDisplayAt = 272;
@@ -175,14 +176,14 @@ std::uint32_t CdImageDriver::readSectors(int drv, std::uint32_t first, std::uint
 RegKey CdImageDriver::openListKey() {
   if (ctx.settingsKey == kNoKey)
     return kNoKey;
-  return ctx.registry.createKey(ctx.settingsKey, kListKey);
+  return ctx.registry.createKey(ctx.settingsKey, ctx.host.loadString(kListKeyString));
 }
 
 void CdImageDriver::ScanImageList() {
   Registry& registry = ctx.registry;
   RegKey key = openListKey();
   std::uint32_t files = 0;
-  if (key == kNoKey || !registry.readNumber(key, kCountValue, &files))
+  if (key == kNoKey || !registry.readNumber(key, ctx.host.loadString(kCountValueString), &files))
     files = 0;
   // The whole stored list is kept, though only the first kMaxImages that
   // open are used: renumbering a clamped count would lose the entries past
@@ -253,7 +254,8 @@ void CdImageDriver::RemoveImageListEntry(int listIndex) {
       }
     }
     registry.deleteValue(key, entryName(listCount_));
-    registry.writeNumber(key, kCountValue, static_cast<std::uint32_t>(listCount_ - 1));
+    registry.writeNumber(key, ctx.host.loadString(kCountValueString),
+                         static_cast<std::uint32_t>(listCount_ - 1));
     registry.closeKey(key);
   }
   --listCount_;
@@ -277,7 +279,8 @@ void CdImageDriver::AddImageFile(const std::string& chosenName) {
         registry.deleteValue(key, entryName(k + 1));
     }
     registry.writeString(key, entryName(entry), path);
-    registry.writeNumber(key, kCountValue, static_cast<std::uint32_t>(listCount_ + 1));
+    registry.writeNumber(key, ctx.host.loadString(kCountValueString),
+                         static_cast<std::uint32_t>(listCount_ + 1));
     registry.closeKey(key);
   }
   ++listCount_;

@@ -25,6 +25,17 @@ bool appendZeros(Files& files, FileHandle file, std::uint64_t from, std::uint64_
   return true;
 }
 
+// Sectors on the disk the image holds, from its disk information sector; 0
+// when the file holds none.
+std::uint64_t diskSectors(Files& files, FileHandle file) {
+  std::uint8_t sector[512];
+  std::uint32_t got = 0;
+  if (!files.seek(file, 0) || !files.read(file, sector, sizeof sector, &got) ||
+      got != sizeof sector || !IsEsiDiskInfo(sector))
+    return 0;
+  return std::uint64_t{ReadDiskInfo(sector).lastSector} + 1;
+}
+
 std::uint64_t roundUpToCdSector(std::uint64_t bytes) {
   return (bytes + kCdSectorSize - 1) / kCdSectorSize * kCdSectorSize;
 }
@@ -43,12 +54,17 @@ bool ClampToCdCapacity(std::uint8_t* s) {
       d.blockSizeShift < 32
           ? (static_cast<std::uint64_t>(d.blockSizeCode) << d.blockSizeShift) * 128
           : 0;
-  if (divisor != 0) {
-    std::uint64_t room = d.dataSector < kCdCapacitySectors ? kCdCapacitySectors - d.dataSector : 0;
-    std::uint64_t blocks = room / divisor;
-    if (blocks < d.blockCount)
-      putLe32(s + kBlockCountAt, static_cast<std::uint32_t>(blocks));
-  }
+  std::uint64_t room = d.dataSector < kCdCapacitySectors ? kCdCapacitySectors - d.dataSector : 0;
+  std::uint64_t blocks = d.blockCount;
+  if (divisor != 0)
+    blocks = std::min(blocks, room / divisor);
+  // Byte 0x29 need not match the block size the rest of the program uses;
+  // the data area must end on the clamped disk all the same, or no bank
+  // operation could use the disk.
+  if (BlockSectors(d) != 0)
+    blocks = std::min<std::uint64_t>(blocks, room / BlockSectors(d));
+  if (blocks < d.blockCount)
+    putLe32(s + kBlockCountAt, static_cast<std::uint32_t>(blocks));
   StoreChecksum(s, DiskInfoChecksumGapped(s));
   return true;
 }
@@ -76,14 +92,16 @@ std::uint32_t ReadImageSectors(Files& files, FileHandle file, std::uint32_t firs
   if (bytes > UINT32_MAX)
     return kImageFileError;
   std::uint32_t got = 0;
-  if (!files.seek(file, first * kSectorBytes) ||
-      !files.read(file, buffer, static_cast<std::uint32_t>(bytes), &got) || got != bytes) {
-    // Sectors past the end of the file are not on the disk: never hand back
-    // what the buffer held before as if it had been read.
-    std::fill(buffer + std::min<std::uint64_t>(got, bytes), buffer + bytes, 0);
-    return kImageFileError;
-  }
-  return 0;
+  bool read = files.seek(file, first * kSectorBytes) &&
+              files.read(file, buffer, static_cast<std::uint32_t>(bytes), &got);
+  if (read && got == bytes)
+    return 0;
+  // Never hand back what the buffer held before as if it had been read.
+  std::fill(buffer + std::min<std::uint64_t>(got, bytes), buffer + bytes, 0);
+  // A write grows the file with zeros only as far as it reaches, so sectors
+  // of the disk past the end of the file hold zeros. Past the disk's last
+  // sector there is nothing to read.
+  return read && first + std::uint64_t{n} <= diskSectors(files, file) ? 0 : kImageFileError;
 }
 
 std::uint32_t WriteImageSectors(Files& files, FileHandle file, std::uint32_t first, std::uint32_t n,
@@ -104,12 +122,11 @@ std::uint32_t WriteImageSectors(Files& files, FileHandle file, std::uint32_t fir
   if (!files.seek(file, offset) || !files.write(file, buffer, static_cast<std::uint32_t>(bytes))) {
     return kImageFileError;
   }
-  if (first >= kTemplateSectors) {
-    if (!files.size(file, &length) ||
-        !appendZeros(files, file, length, roundUpToCdSector(length))) {
-      return kImageFileError;
-    }
-  }
+  // Every write that extends the file keeps it a whole number of CD sectors
+  // long, also below the template's sectors: any other length is refused
+  // when the image is opened next.
+  if (!files.size(file, &length) || !appendZeros(files, file, length, roundUpToCdSector(length)))
+    return kImageFileError;
   return 0;
 }
 

@@ -9,8 +9,7 @@
 constexpr std::uint32_t kCdSectorSize = 2048;
 // What a CD holds, in 512-byte sectors.
 constexpr std::uint32_t kCdCapacitySectors = 1331200;
-// A fresh image holds this many sectors of template; writes past them keep
-// the file a whole number of CD sectors long.
+// A fresh image holds this many sectors of template.
 constexpr std::uint32_t kTemplateSectors = 25;
 constexpr std::uint32_t kImageTemplateSize = kTemplateSectors * 512;  // 12 800
 // The result of any failed file call during a transfer.

@@ -19,4 +19,6 @@ class Host {
   virtual void startWorker(std::function<void()> work) = 0;
   // A custom resource of the program (templates), e.g. type "ISO", id 198.
   virtual bool loadResource(const char* type, int id, std::vector<std::uint8_t>* bytes) = 0;
+  // An entry of the program's string table; empty when it has none.
+  virtual std::string loadString(int id) = 0;
 };

@@ -13,6 +13,8 @@ class Registry {
   virtual ~Registry() = default;
   // Creates the key if missing; kNoKey on failure.
   virtual RegKey createKey(RegKey parent, const std::string& path) = 0;
+  // Opens an existing key for reading; kNoKey when it is missing.
+  virtual RegKey openKey(RegKey parent, const std::string& path) = 0;
   virtual void closeKey(RegKey key) = 0;
   // Reads a REG_SZ value of at most maxBytes bytes (its zero included); name ""
   // is the key's default value.

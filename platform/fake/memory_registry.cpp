@@ -1,19 +1,36 @@
 #include "platform/fake/memory_registry.h"
 
-RegKey MemoryRegistry::createKey(RegKey parent, const std::string& path) {
-  std::string full;
+bool MemoryRegistry::fullPath(RegKey parent, const std::string& path, std::string* full) const {
   if (parent == kLocalMachine) {
-    full = path;
-  } else {
-    auto it = open_.find(parent);
-    if (it == open_.end())
-      return kNoKey;
-    full = it->second + "\\" + path;
+    *full = path;
+    return true;
   }
-  keys_[full];
+  auto it = open_.find(parent);
+  if (it == open_.end())
+    return false;
+  *full = it->second + "\\" + path;
+  return true;
+}
+
+RegKey MemoryRegistry::openPath(const std::string& full) {
   RegKey k = next_++;
   open_[k] = full;
   return k;
+}
+
+RegKey MemoryRegistry::createKey(RegKey parent, const std::string& path) {
+  std::string full;
+  if (!fullPath(parent, path, &full))
+    return kNoKey;
+  keys_[full];
+  return openPath(full);
+}
+
+RegKey MemoryRegistry::openKey(RegKey parent, const std::string& path) {
+  std::string full;
+  if (!fullPath(parent, path, &full) || keys_.count(full) == 0)
+    return kNoKey;
+  return openPath(full);
 }
 
 MemoryRegistry::Values* MemoryRegistry::values(RegKey key) {

@@ -16,6 +16,7 @@ class MemoryRegistry : public Registry {
   using Values = std::map<std::string, Value>;
 
   RegKey createKey(RegKey parent, const std::string& path) override;
+  RegKey openKey(RegKey parent, const std::string& path) override;
   void closeKey(RegKey key) override { open_.erase(key); }
   bool readString(RegKey key, const std::string& name, std::size_t maxBytes,
                   std::string* value) override;
@@ -31,6 +32,9 @@ class MemoryRegistry : public Registry {
 
  private:
   Values* values(RegKey key);
+  // The full path of path below parent; false when parent is not open.
+  bool fullPath(RegKey parent, const std::string& path, std::string* full) const;
+  RegKey openPath(const std::string& full);
 
   std::map<std::string, Values> keys_;
   std::map<RegKey, std::string> open_;

@@ -48,3 +48,8 @@ bool TestHost::loadResource(const char* type, int id, std::vector<std::uint8_t>*
   std::fclose(f);
   return true;
 }
+
+std::string TestHost::loadString(int id) {
+  auto it = strings.find(id);
+  return it == strings.end() ? std::string() : it->second;
+}

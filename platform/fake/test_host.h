@@ -3,6 +3,7 @@
 // a virtual clock, and runs workers at once on the calling thread.
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,11 +17,14 @@ class TestHost : public Host {
   void startWorker(std::function<void()> work) override;
   // Reads the generator's output file <type><id>.bin from the build.
   bool loadResource(const char* type, int id, std::vector<std::uint8_t>* bytes) override;
+  std::string loadString(int id) override;
 
   // Runs the workers queued while runWorkersAtOnce was false.
   void runWorkers();
 
   std::vector<std::string> messages;
+  // The string table entries the portable code reads.
+  std::map<int, std::string> strings{{300, "ISO"}, {301, "Files"}};
   std::vector<std::string> questions;
   std::deque<bool> answers;      // empty: answer OK
   unsigned long long clock = 0;  // virtual milliseconds slept

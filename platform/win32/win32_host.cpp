@@ -30,3 +30,9 @@ bool Win32Host::loadResource(const char* type, int id, std::vector<std::uint8_t>
   bytes->assign(first, first + SizeofResource(instance_, found));
   return true;
 }
+
+std::string Win32Host::loadString(int id) {
+  char text[256];
+  int length = LoadStringA(instance_, static_cast<UINT>(id), text, sizeof text);
+  return length > 0 ? std::string(text, static_cast<std::size_t>(length)) : std::string();
+}

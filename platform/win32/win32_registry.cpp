@@ -18,6 +18,13 @@ RegKey Win32Registry::createKey(RegKey parent, const std::string& path) {
   return reinterpret_cast<RegKey>(key);
 }
 
+RegKey Win32Registry::openKey(RegKey parent, const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(toKey(parent), path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return kNoKey;
+  return reinterpret_cast<RegKey>(key);
+}
+
 void Win32Registry::closeKey(RegKey key) {
   if (key != kNoKey && key != kLocalMachine)
     RegCloseKey(toKey(key));

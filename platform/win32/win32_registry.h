@@ -4,6 +4,7 @@
 class Win32Registry : public Registry {
  public:
   RegKey createKey(RegKey parent, const std::string& path) override;
+  RegKey openKey(RegKey parent, const std::string& path) override;
   void closeKey(RegKey key) override;
   bool readString(RegKey key, const std::string& name, std::size_t maxBytes,
                   std::string* value) override;

@@ -80,6 +80,7 @@ TEST(SettingsKey, OpensTheVersionKeyNamedByCurrentVersionAndNoOther) {
     std::string opened = program + (version.size() < 256 ? version : "");
     EXPECT_TRUE(t.registry.key(opened).count("probe")) << version;
     EXPECT_EQ(t.registry.openCount(), 1) << "only the settings key stays open";
+    EXPECT_EQ(t.registry.hasKey(program + "CurrentVersion"), !version.empty()) << "read only";
   }
 }
 

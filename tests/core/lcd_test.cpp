@@ -108,8 +108,11 @@ TEST_F(LcdTest, ProgressBarRedrawsOnlyWhenItsFillChangesAndStopsFull) {
   expected[39] = kBarRightEmpty;
   EXPECT_EQ(barCodes(), expected);
   int drawn = t.screen.cellsDrawn;
-  lcd.LcdAdvanceProgress(0);
+  for (int i = 0; i < 4; ++i)
+    lcd.onTimer();
+  lcd.LcdAdvanceProgress(0);  // no redraw, but the display stays up
   EXPECT_EQ(t.screen.cellsDrawn, drawn);
+  EXPECT_EQ(lcd.countdown(), 5u);
   lcd.LcdAdvanceProgress(500);  // past the end: full, not cycling
   EXPECT_EQ(barCodes(), std::vector<int>(40, kBarFull));
   lcd.LcdAdvanceProgress(-1000);

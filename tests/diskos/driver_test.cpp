@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,14 @@ TEST_F(DiskOsTest, DriversTakeTheNextSlotAndKeepTheSlotOfTheirFirstRequest) {
   EXPECT_EQ(b.ownIndex(), 1);
   r.diskOs = 2;
   EXPECT_EQ(SendDiskOs(ctx, r), DiskOsNotServed);
+
+  // Ten slots: the eleventh driver is refused.
+  std::vector<std::unique_ptr<FakeDriver>> more;
+  for (int i = 2; i <= kMaxDiskOses; ++i) {
+    more.push_back(std::make_unique<FakeDriver>(ctx, "more"));
+    EXPECT_EQ(RegisterDiskOs(ctx, *more.back()), i < kMaxDiskOses) << i;
+  }
+  EXPECT_EQ(ctx.diskOses.count, kMaxDiskOses);
 }
 
 TEST_F(DiskOsTest, ProbeScansEveryDriverAndMovesTheBarToTheNextHundred) {

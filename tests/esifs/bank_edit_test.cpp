@@ -60,10 +60,11 @@ TEST(DeleteBank, WritesNothingWithoutASoundChainAndAMatchingEntry) {
   s.list();
   s.ctx.busy = 1;
   DeleteBank(s.ctx, s.bank(0));
+  s.image.setBat(3, 0x7FFF);
   s.ctx.busy = 1;
   s.ctx.nodes[s.bank(0)].bankWord = swap16(30);  // the disk changed since the listing
   DeleteBank(s.ctx, s.bank(0));
-  EXPECT_EQ(s.tc.host.messages, (Messages{kDamagedChain, "Couldn't locate bank on disk"}));
+  EXPECT_EQ(s.tc.host.messages, (Messages{kDamagedTable, "Couldn't locate bank on disk"}));
   EXPECT_EQ(s.driver.writes, 0);
   EXPECT_EQ(s.ctx.busy, 0);
   EXPECT_EQ(s.bankNumbers(), std::vector<int>{0});

@@ -164,6 +164,16 @@ TEST_F(CdImageTest, ScanDropsImagesThatAreMissingOrNoLongerWholeCdSectors) {
   EXPECT_EQ(send(makeRequest(Scan)), 0u);
 }
 
+TEST_F(CdImageTest, ListNamesComeFromTheStringTable) {
+  t.host.strings = {{300, "IMAGES"}, {301, "Count"}};
+  t.files.data("C:\\x.iso") = EsiImage().file(4);
+  RegKey list = t.registry.createKey(ctx.settingsKey, "IMAGES");
+  t.registry.writeString(list, "1", "C:\\x.iso");
+  t.registry.writeNumber(list, "Count", 1);
+  send(makeRequest(Scan));
+  EXPECT_EQ(driver->deviceCount(), 1);
+}
+
 TEST_F(CdImageTest, AtMostFourImagesOpen) {
   registerImages({"C:\\1.iso", "C:\\2.iso", "C:\\3.iso", "C:\\4.iso", "C:\\5.iso", "C:\\6.iso"});
   ASSERT_EQ(driver->deviceCount(), 4);
@@ -211,7 +221,12 @@ TEST_F(CdImageTest, SectorTransfersCheckTheBufferAndReportFileErrors) {
   EXPECT_EQ(file.size(), 22528u);
   t.files.failWriteAt = 1;
   EXPECT_EQ(transfer(WriteSectors, 0, 3, 1, buffer.data(), 512), 0x40010u);
-  EXPECT_EQ(transfer(ReadSectors, 0, 44, 1, buffer.data(), 512), 0x40010u);  // past the end
+  // Past the end of the file but on the disk: zeros, as a write would have
+  // left there. Past the disk: an error.
+  EXPECT_EQ(transfer(ReadSectors, 0, 44, 1, buffer.data(), 512), 0u);
+  EXPECT_EQ(buffer[0], 0);
+  std::uint32_t diskEnd = ReadDiskInfo(file.data()).lastSector + 1;
+  EXPECT_EQ(transfer(ReadSectors, 0, diskEnd - 1, 2, buffer.data(), 1024), 0x40010u);
 
   // No such device, no such code: the dump, and 64.
   EXPECT_EQ(transfer(ReadSectors, 1, 0, 1, buffer.data(), 512), 64u);
