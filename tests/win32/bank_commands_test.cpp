@@ -6,7 +6,6 @@
 #include <dlgs.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -21,6 +20,7 @@
 #include "media/image_commands.h"
 #include "resources/resource_ids.h"
 #include "tests/support/disk_check.h"
+#include "tests/support/esi_image.h"
 #include "tests/win32/ui_driver.h"
 
 namespace {
@@ -30,37 +30,6 @@ using Bytes = std::vector<std::uint8_t>;
 // Long enough for any command here on a slow machine, short enough that a
 // command that never ends fails the test instead of holding up the run.
 constexpr DWORD kWaitMs = 8000;
-
-// A bank as a sampler stores it: the identification, the name at bytes 16-31
-// and 76-91, and data that differs from bank to bank.
-Bytes bankData(const char* name, std::uint32_t size, int seed) {
-  Bytes data(size);
-  for (std::uint32_t i = 0; i < size; ++i)
-    data[i] = static_cast<std::uint8_t>(i * 13 + (i >> 8) + seed * 71);
-  char padded[17];
-  std::snprintf(padded, sizeof padded, "%-16s", name);
-  std::memcpy(data.data(), "EMULATOR 3X     ", 16);
-  std::memcpy(data.data() + kBankNameCopyAt, padded, kBankNameLength);
-  std::memcpy(data.data() + kBankNameAt, padded, kBankNameLength);
-  return data;
-}
-
-// The bank file of the data and the data of a bank file, chunk by chunk.
-Bytes toBankFile(Bytes bytes) {
-  for (std::uint32_t at = 0; at < bytes.size(); at += kBankChunkSize) {
-    std::uint32_t n = std::min<std::uint32_t>(kBankChunkSize, bytes.size() - at);
-    PrepareExportChunk(bytes.data() + at, n, at);
-  }
-  return bytes;
-}
-
-Bytes fromBankFile(Bytes bytes) {
-  for (std::uint32_t at = 0; at < bytes.size(); at += kBankChunkSize) {
-    std::uint32_t n = std::min<std::uint32_t>(kBankChunkSize, bytes.size() - at);
-    RestoreImportChunk(bytes.data() + at, n, at);
-  }
-  return bytes;
-}
 
 bool writeFile(const std::string& path, const Bytes& bytes) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -95,14 +64,8 @@ std::ostream& operator<<(std::ostream& out, const Row& r) {
 }
 
 // Answers a file dialog with a path, as a user typing it would.
-DialogAnswerer::Action choosePath(const std::string& path, std::string* initialName = nullptr) {
-  return [path, initialName](HWND d) {
-    if (initialName) {
-      char name[MAX_PATH] = {};
-      if (!GetDlgItemTextA(d, cmb13, name, sizeof name))
-        GetDlgItemTextA(d, edt1, name, sizeof name);
-      *initialName = name;
-    }
+DialogAnswerer::Action choosePath(const std::string& path) {
+  return [path](HWND d) {
     SetDlgItemTextA(d, cmb13, path.c_str());
     SetDlgItemTextA(d, edt1, path.c_str());
     PostMessageA(d, WM_COMMAND, IDOK, 0);
@@ -214,7 +177,7 @@ class BankCommands : public ::testing::Test {
   std::string bankFile(const char* fileName, const Bytes& data) {
     std::string path = folder + fileName;
     made.push_back(path);
-    EXPECT_TRUE(writeFile(path, toBankFile(data)));
+    EXPECT_TRUE(writeFile(path, MakeBankFile(data)));
     return path;
   }
   // Disk > Import Bank... of a bank file holding the data.
@@ -256,12 +219,6 @@ class BankCommands : public ::testing::Test {
       return {};
     return Bytes(disk.begin() + at, disk.begin() + at + n);
   }
-  static int batEntry(const Bytes& disk, std::uint16_t block) {
-    if (disk.size() < 512)
-      return -1;
-    std::size_t at = ReadDiskInfo(disk.data()).batSector * 512 + 2 * block;
-    return at + 2 <= disk.size() ? getLe16(disk.data() + at) : -1;
-  }
 
   std::unique_ptr<MainWindow> app;
   CdImageDriver* images = nullptr;
@@ -273,11 +230,12 @@ class BankCommands : public ::testing::Test {
   WorkerMessageBoxes workerBoxes;
 };
 
-TEST_F(BankCommands, ImportsTakeTheLowestFreeNumberAndTheEmptyBankLeavesNoFileBehind) {
-  Bytes strings = bankData("STRINGS", 40000, 1);
-  importBank("strings.e3x", strings);
+TEST_F(BankCommands, ImportPropertiesExportDeleteAndImportAgain) {
+  Bytes pad = MakeBankData(40000, "PAD/LEAD?#2", 3);
+  importBank("pad.e3x", pad);
   EXPECT_EQ(dialogs.titles, (std::vector<std::string>{"Import bank"}));
-  EXPECT_EQ(shownRows(), (std::vector<Row>{{"STRINGS", "B00", "39.06 K"}}));
+  EXPECT_EQ(shownRows(), (std::vector<Row>{{"PAD/LEAD?#2", "B00", "39.06 K"}}));
+  std::uint16_t padBlock = firstBlockOf(ctx().nodes[bankAt(0)]);
 
   std::string temporary = app->files.tempFolder() + "Korrin.tmp";
   menus.keys = {'e'};  // Import &Empty Bank
@@ -288,11 +246,76 @@ TEST_F(BankCommands, ImportsTakeTheLowestFreeNumberAndTheEmptyBankLeavesNoFileBe
   EXPECT_EQ(ctx().nodes[bankAt(1)].size, 11265u);
   EXPECT_TRUE(pumpUntil([&] { return !fileExists(temporary); }, kWaitMs));
 
+  struct Shown {
+    std::string name, number, size;
+    bool nameEnabled = false, numberEnabled = false;
+  } shown;
+  auto readProperties = [&shown](HWND d) {
+    char text[64] = {};
+    GetDlgItemTextA(d, IDC_BANK_NAME, text, sizeof text);
+    shown.name = text;
+    GetDlgItemTextA(d, IDC_BANK_NUMBER, text, sizeof text);
+    shown.number = text;
+    GetDlgItemTextA(d, IDC_BANK_SIZE, text, sizeof text);
+    shown.size = text;
+    shown.nameEnabled = IsWindowEnabled(GetDlgItem(d, IDC_BANK_NAME));
+    shown.numberEnabled = IsWindowEnabled(GetDlgItem(d, IDC_BANK_NUMBER));
+    PostMessageA(d, WM_COMMAND, IDOK, 0);
+  };
+  dialogs.actions.push_back(readProperties);
+  menus.keys = {'p'};  // &Properties...
+  rightClickRows({1});
+  EXPECT_EQ(dialogs.titles.back(), "Bank properties");
+  EXPECT_EQ(shown.name, "EMPTY BANK");
+  EXPECT_EQ(shown.number, "B01");
+  EXPECT_EQ(shown.size, "11 K");
+  EXPECT_TRUE(shown.nameEnabled && shown.numberEnabled);
+  dialogs.actions.push_back(readProperties);
+  menus.keys = {'p'};
+  rightClickRows({0, 1});
+  EXPECT_EQ(menus.opened.back().enabled, std::vector<UINT>{CmdBankProperties});
+  EXPECT_EQ(dialogs.titles.size(), 3u);
+  EXPECT_EQ(shown.size, "50.06 K");
+  EXPECT_FALSE(shown.nameEnabled || shown.numberEnabled);
+
+  dialogs.actions.push_back([](HWND d) { PostMessageA(d, WM_COMMAND, IDCANCEL, 0); });
+  menus.keys = {'e'};  // &Export..., cancelled: nothing starts
+  rightClickRows({0});
+  EXPECT_EQ(ctx().busy, 0);
+  std::string exported = folder + "exported.e3x";
+  made.push_back(exported);
+  std::vector<std::string> filters;
+  std::string offered;
+  dialogs.actions.push_back([&](HWND d) {
+    filters = comboTexts(GetDlgItem(d, cmb1));
+    offered = windowText(GetDlgItem(d, cmb13));
+    if (offered.empty())
+      offered = windowText(GetDlgItem(d, edt1));
+    choosePath(exported)(d);
+  });
+  menus.keys = {'e'};  // &Export...
+  rightClickRows({0});
+  ASSERT_TRUE(idle());
+  EXPECT_EQ(dialogs.titles.back(), "Export bank as");
+  EXPECT_EQ(filters, (std::vector<std::string>{"ESi bank files (*.e3x)", "EOS bank files (*.eos)",
+                                               "All files (*.*)"}));
+  EXPECT_EQ(offered, "PAD_LEAD__2");
+  EXPECT_EQ(readFile(exported), MakeBankFile(pad));
+
   // Number 0 is free again once its bank has gone, and is taken before 2.
   menus.keys = {'d'};  // &Delete
   rightClickRows({0});
+  // An image can be written: the whole Bank menu is offered.
+  EXPECT_EQ(menus.opened.back().enabled,
+            (std::vector<UINT>{CmdExportBank, CmdDeleteBank, CmdRenameBank, CmdRenumberBank,
+                               CmdBankProperties}));
   ASSERT_TRUE(idle());
-  Bytes brass = bankData("BRASS", 16384, 2);
+  EXPECT_EQ(shownRows(), (std::vector<Row>{{"EMPTY BANK", "B01", "11 K"}}));
+  DiskInfo d = ReadDiskInfo(ctx().nodes[image].diskInfo);
+  Bytes bat(d.batCount * 512);
+  ASSERT_TRUE(transfer(ReadSectors, d.batSector, d.batCount, bat.data()));
+  EXPECT_EQ(getLe16(bat.data() + 2 * padBlock), 0);  // freed
+  Bytes brass = MakeBankData(16384, "BRASS", 2);
   importBank("brass.e3x", brass);
   EXPECT_EQ(shownRows(),
             (std::vector<Row>{{"BRASS", "B00", "16 K"}, {"EMPTY BANK", "B01", "11 K"}}));
@@ -304,35 +327,9 @@ TEST_F(BankCommands, ImportsTakeTheLowestFreeNumberAndTheEmptyBankLeavesNoFileBe
   EXPECT_EQ(blockBytes(disk, brassBlock, brass.size()), brass);
 }
 
-TEST_F(BankCommands, ExportWritesAFileThatRestoresToTheBankOnTheDisk) {
-  Bytes pad = bankData("PAD/LEAD?#2", 40000, 3);
-  importBank("pad.e3x", pad);
-  ASSERT_EQ(rows(), 1);
-  std::uint16_t block = firstBlockOf(ctx().nodes[bankAt(0)]);
-
-  std::string exported = folder + "exported.e3x";
-  made.push_back(exported);
-  std::string offered;
-  dialogs.actions.push_back(choosePath(exported, &offered));
-  menus.keys = {'e'};  // &Export...
-  rightClickRows({0});
-  ASSERT_TRUE(idle());
-  EXPECT_EQ(dialogs.titles.back(), "Export bank as");
-  EXPECT_EQ(offered, "PAD_LEAD__2");
-
-  Bytes file = readFile(exported);
-  ASSERT_EQ(file.size(), 40000u);
-  EXPECT_EQ(std::string(file.begin(), file.begin() + 32), "EMULATOR 3X     PAD/LEAD?#2     ");
-  Bytes restored = fromBankFile(file);
-  Bytes disk = removeImageAndRead();
-  EXPECT_EQ(restored, blockBytes(disk, block, pad.size()));
-  EXPECT_EQ(restored, pad);
-  EXPECT_TRUE(workerBoxes.texts.empty());
-}
-
 TEST_F(BankCommands, RenameAndRenumberGoThroughTheirDialogs) {
-  importBank("cello.e3x", bankData("CELLO", 20000, 4));
-  importBank("flute.e3x", bankData("FLUTE", 20000, 5));
+  importBank("cello.e3x", MakeBankData(20000, "CELLO", 4));
+  importBank("flute.e3x", MakeBankData(20000, "FLUTE", 5));
   ASSERT_EQ(rows(), 2);
   std::uint16_t celloBlock = firstBlockOf(ctx().nodes[bankAt(0)]);
 
@@ -379,71 +376,6 @@ TEST_F(BankCommands, RenameAndRenumberGoThroughTheirDialogs) {
   ASSERT_EQ(first.size(), 512u);
   EXPECT_EQ(std::string(first.begin() + kBankNameAt, first.begin() + kBankNameAt + kBankNameLength),
             "VIOLONCELLO     ");
-}
-
-TEST_F(BankCommands, PropertiesShowOneBankOrTheSumOfSeveral) {
-  importBank("organ.e3x", bankData("ORGAN", 40000, 6));
-  menus.keys = {'e'};  // Import &Empty Bank
-  rightClickImage();
-  ASSERT_TRUE(idle());
-  ASSERT_EQ(rows(), 2);
-
-  struct Shown {
-    std::string name, number, size;
-    bool nameEnabled = false;
-  } shown;
-  auto readProperties = [&shown](HWND d) {
-    char text[64] = {};
-    GetDlgItemTextA(d, IDC_BANK_NAME, text, sizeof text);
-    shown.name = text;
-    GetDlgItemTextA(d, IDC_BANK_NUMBER, text, sizeof text);
-    shown.number = text;
-    GetDlgItemTextA(d, IDC_BANK_SIZE, text, sizeof text);
-    shown.size = text;
-    shown.nameEnabled = IsWindowEnabled(GetDlgItem(d, IDC_BANK_NAME));
-    PostMessageA(d, WM_COMMAND, IDOK, 0);
-  };
-  dialogs.actions.push_back(readProperties);
-  menus.keys = {'p'};  // &Properties...
-  rightClickRows({1});
-  EXPECT_EQ(dialogs.titles.back(), "Bank properties");
-  EXPECT_EQ(shown.name, "EMPTY BANK");
-  EXPECT_EQ(shown.number, "B01");
-  EXPECT_EQ(shown.size, "11 K");
-  EXPECT_TRUE(shown.nameEnabled);
-
-  dialogs.actions.push_back(readProperties);
-  menus.keys = {'p'};
-  rightClickRows({0, 1});
-  EXPECT_EQ(menus.opened.back().enabled, std::vector<UINT>{CmdBankProperties});
-  EXPECT_EQ(dialogs.titles,
-            (std::vector<std::string>{"Import bank", "Bank properties", "Bank properties"}));
-  EXPECT_EQ(shown.size, "50.06 K");
-  EXPECT_FALSE(shown.nameEnabled);
-  EXPECT_TRUE(workerBoxes.texts.empty());
-}
-
-TEST_F(BankCommands, DeleteDropsTheRowAndFreesTheBlocksConsistently) {
-  importBank("one.e3x", bankData("ONE", 30000, 7));
-  importBank("two.e3x", bankData("TWO", 30000, 8));
-  importBank("three.e3x", bankData("THREE", 30000, 9));
-  ASSERT_EQ(rows(), 3);
-  std::uint16_t twoBlock = firstBlockOf(ctx().nodes[bankAt(1)]);
-
-  menus.keys = {'d'};  // &Delete
-  rightClickRows({1});
-  // An image can be written: the whole Bank menu is offered.
-  EXPECT_EQ(menus.opened.back().enabled,
-            (std::vector<UINT>{CmdExportBank, CmdDeleteBank, CmdRenameBank, CmdRenumberBank,
-                               CmdBankProperties}));
-  ASSERT_TRUE(idle());
-  EXPECT_EQ(shownRows(),
-            (std::vector<Row>{{"ONE", "B00", "29.29 K"}, {"THREE", "B02", "29.29 K"}}));
-  EXPECT_TRUE(workerBoxes.texts.empty());
-
-  Bytes disk = removeImageAndRead();
-  EXPECT_EQ(CheckDiskConsistency(disk), "");
-  EXPECT_EQ(batEntry(disk, twoBlock), 0);
 }
 
 TEST_F(BankCommands, AFullDiskRefusesTheEmptyBankAndTheTemporaryFileStillGoes) {

@@ -59,41 +59,6 @@ DiskScenario* twoBanks() {
   return s;
 }
 
-TEST(BankDialogs, PropertiesOfOneBankAndOfSeveral) {
-  std::unique_ptr<DiskScenario> s(twoBanks());
-  int one[] = {s->bank(4)};
-  std::string name, number, size;
-  bool nameEnabled = false;
-  withAnswer(
-      [&](HWND d) {
-        name = text(d, IDC_BANK_NAME);
-        number = text(d, IDC_BANK_NUMBER);
-        size = text(d, IDC_BANK_SIZE);
-        nameEnabled = IsWindowEnabled(GetDlgItem(d, IDC_BANK_NAME));
-        press(d, IDOK);
-      },
-      [&] { showBankPropertiesDialog(s->ctx, nullptr, one, 1); });
-  EXPECT_EQ(name, "CELLO");
-  EXPECT_EQ(number, "B04");
-  EXPECT_EQ(size, "1.50 K");
-  EXPECT_TRUE(nameEnabled);
-
-  int both[] = {s->bank(4), s->bank(9)};
-  bool numberEnabled = true;
-  withAnswer(
-      [&](HWND d) {
-        size = text(d, IDC_BANK_SIZE);
-        nameEnabled = IsWindowEnabled(GetDlgItem(d, IDC_BANK_NAME));
-        numberEnabled = IsWindowEnabled(GetDlgItem(d, IDC_BANK_NUMBER));
-        press(d, IDCANCEL);
-      },
-      [&] { showBankPropertiesDialog(s->ctx, nullptr, both, 2); });
-  EXPECT_EQ(size, "2.50 K");
-  EXPECT_FALSE(nameEnabled);
-  EXPECT_FALSE(numberEnabled);
-  EXPECT_TRUE(s->driver.transfers.empty());
-}
-
 TEST(BankDialogs, RenameTakesUpTo16CharactersAndRenamesOnOk) {
   std::unique_ptr<DiskScenario> s(twoBanks());
   std::string shown;

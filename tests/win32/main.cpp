@@ -1,6 +1,7 @@
 // Runs the Windows tests: the real window code under Wine.
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
