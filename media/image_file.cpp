@@ -124,8 +124,11 @@ std::uint32_t WriteImageSectors(Files& files, FileHandle file, std::uint32_t fir
   }
   // Every write that extends the file keeps it a whole number of CD sectors
   // long, also below the template's sectors: any other length is refused
-  // when the image is opened next.
-  if (!files.size(file, &length) || !appendZeros(files, file, length, roundUpToCdSector(length)))
+  // when the image is opened next. The new length follows from the writes,
+  // so the file system is not asked again for every unit.
+  std::uint64_t end =
+      std::max(length < offset ? roundUpToCdSector(offset) : length, offset + bytes);
+  if (!appendZeros(files, file, end, roundUpToCdSector(end)))
     return kImageFileError;
   return 0;
 }
