@@ -4,8 +4,10 @@
 #include "esifs/bank_edit.h"
 #include "esifs/bank_transfer.h"
 #include "media/cd_image_driver.h"
+#include "scsi/scsi_disk_driver.h"
 
 std::vector<DiskOsDriver*> createDrivers(Context& ctx) {
+  ctx.drivers.push_back(std::make_unique<ScsiDiskDriver>(ctx));
   ctx.drivers.push_back(std::make_unique<CdImageDriver>(ctx));
   std::vector<DiskOsDriver*> order;
   for (auto& driver : ctx.drivers)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/lcd.h"
+#include "core/scsi_units.h"
 #include "core/tree.h"
 #include "diskos/driver.h"
 #include "platform/files.h"
@@ -62,4 +63,6 @@ struct Context {
   // The one Windows file a command opened for the operation it starts; the
   // operation closes it.
   FileHandle openFile = kNoFile;
+  // The ASPI manager, its request blocks and the SCSI units found.
+  ScsiUnits scsi;
 };

@@ -4,6 +4,7 @@
 
 #include "app/startup.h"
 #include "resources/resource_ids.h"
+#include "scsi/aspi_transport.h"
 
 static_assert(CmdExit == IDC_EXIT && CmdAbout == IDC_ABOUT && CmdAdd == IDC_DISK_ADD &&
                   CmdRenameSample == IDC_RENAME_SAMPLE && CmdImportWav == IDC_IMPORT_WAV_TO_FLOPPY,
@@ -178,6 +179,9 @@ void createMainWindows(MainWindow& app, int show) {
   names.company = loadString(app.instance, IDS_COMPANY, "Brightfen");
   names.currentVersion = loadString(app.instance, IDS_CURRENT_VERSION, "CurrentVersion");
   app.ctx.settingsKey = openSettingsKey(app.registry, names, app.programTitle);
+  // A PC without an ASPI manager starts all the same and finds no SCSI units.
+  app.aspi = std::make_unique<Win32Aspi>();
+  AspiAttach(app.ctx, app.aspi.get());
 
   app.window = CreateWindowExA(WS_EX_APPWINDOW, app.mainClassName.c_str(), app.programTitle.c_str(),
                                WS_OVERLAPPEDWINDOW, (width - 800) / 2, (height - 600) / 2, 800, 600,
@@ -228,6 +232,8 @@ void SetListViewMode(MainWindow& app, int mode) {
 void shutdown(MainWindow& app) {
   app.registry.closeKey(app.ctx.settingsKey);
   app.ctx.settingsKey = kNoKey;
+  AspiRelease(app.ctx);
+  app.aspi.reset();
   ImageList_Destroy(app.treeImages);
   ImageList_Destroy(app.largeIcons);
   ImageList_Destroy(app.smallIcons);

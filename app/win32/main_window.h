@@ -6,11 +6,13 @@
 
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/shell_context.h"
 #include "app/win32/status_windows.h"
+#include "platform/win32/win32_aspi.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/win32_registry.h"
@@ -49,6 +51,8 @@ class MainWindow : public ShellUi {
   HIMAGELIST largeIcons = nullptr;
   HIMAGELIST smallIcons = nullptr;
   bool firstPaint = false;
+  // The ASPI manager, loaded in createMainWindows and released at shutdown.
+  std::unique_ptr<Win32Aspi> aspi;
   // Registered by the start-up sequence, in slot order.
   std::vector<DiskOsDriver*> startupDrivers;
 };

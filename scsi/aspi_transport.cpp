@@ -1,0 +1,279 @@
+#include "scsi/aspi_transport.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "core/context.h"
+
+namespace {
+
+constexpr std::uint8_t kTestUnitReady = 0x00;
+constexpr std::uint8_t kReceive = 0x08;
+constexpr std::uint8_t kSend = 0x0A;
+constexpr std::uint8_t kInquiry = 0x12;
+constexpr std::uint8_t kRead10 = 0x28;
+constexpr std::uint8_t kWrite10 = 0x2A;
+constexpr std::uint32_t kReadyBufferSize = 256;
+constexpr std::uint8_t kInquiryLength = 32;
+constexpr int kLunSearchLast = 64;
+constexpr std::uint8_t kDoneOrError = SS_COMP | SS_ERR;
+constexpr std::uint8_t kInquiryEnded = 0x87;
+
+std::string unitText(const char* format, int adapter, int target) {
+  char text[96];
+  std::snprintf(text, sizeof text, format, adapter, target);
+  return text;
+}
+
+// The manager may write the status from its own thread.
+std::uint8_t statusOf(const SrbExecScsiCmd& srb) {
+  return *static_cast<const volatile std::uint8_t*>(&srb.SRB_Status);
+}
+
+SrbExecScsiCmd& fill(AspiBlock& block, int adapter, int target, std::uint8_t flags,
+                     std::uint32_t length, std::uint8_t* buffer, std::uint8_t cdbLength) {
+  std::memset(block.bytes, 0, sizeof block.bytes);
+  SrbExecScsiCmd& srb = block.srb;
+  srb.SRB_Cmd = SC_EXEC_SCSI_CMD;
+  srb.SRB_HaId = static_cast<std::uint8_t>(adapter);
+  srb.SRB_Target = static_cast<std::uint8_t>(target);
+  srb.SRB_Flags = flags;
+  srb.SRB_BufLen = length;
+  srb.SRB_BufPointer = buffer;
+  srb.SRB_SenseLen = kSenseLength;
+  srb.SRB_CDBLen = cdbLength;
+  return srb;
+}
+
+// Starts the command; false when the manager refused it outright (no such
+// adapter or device), which no amount of polling would change.
+bool start(Context& ctx, SrbExecScsiCmd& srb) {
+  std::uint32_t answer = ctx.scsi.aspi->SendASPI32Command(&srb);
+  return answer == SS_PENDING || answer == SS_COMP;
+}
+
+// Polls until the status shows one of the bits of `ended`; false when it was
+// still pending after `limit` polls. SMDI transfers move the progress bar
+// while they wait.
+bool waitFor(Context& ctx, const SrbExecScsiCmd& srb, std::uint8_t ended, int limit,
+             bool progress) {
+  for (int polls = 0;; ++polls) {
+    if (statusOf(srb) & ended)
+      return true;
+    if (polls >= limit)
+      return false;
+    if (progress) {
+      ctx.lcd.LcdExtendProgress(1);
+      ctx.lcd.LcdAdvanceProgress(1);
+    }
+    ctx.host.sleep(1);
+  }
+}
+
+// A unit that left a command pending for good is named once a run; its later
+// failures are the callers' to report.
+void reportHung(Context& ctx, int adapter, int target) {
+  if (adapter < 0 || adapter >= kMaxHostAdapters || target < 0 || target >= kScsiTargets)
+    return;
+  bool& reported = ctx.scsi.hangReported[adapter][target];
+  if (reported)
+    return;
+  reported = true;
+  ctx.host.message(unitText("Unable to send command to SCSI device (%d,%d)", adapter, target));
+}
+
+bool ready(const Context& ctx) {
+  return ctx.scsi.aspi && ctx.scsi.blocks;
+}
+
+void putBe32(std::uint8_t* p, std::uint32_t v) {
+  p[0] = static_cast<std::uint8_t>(v >> 24);
+  p[1] = static_cast<std::uint8_t>(v >> 16);
+  p[2] = static_cast<std::uint8_t>(v >> 8);
+  p[3] = static_cast<std::uint8_t>(v);
+}
+
+enum class Attempt { Done, Failed, Hung };
+
+// One READ(10) or WRITE(10) through the main block.
+Attempt transferCommand(Context& ctx, ScsiDevice& device, bool write, int lun, std::uint32_t lba,
+                        std::uint32_t blocks, std::uint32_t length) {
+  SrbExecScsiCmd& srb = fill(ctx.scsi.blocks->main, device.adapter, device.target,
+                             write ? SRB_DIR_OUT : SRB_DIR_IN, length, device.transfer.data(), 10);
+  srb.CDBByte[0] = write ? kWrite10 : kRead10;
+  // Only three bits of the logical unit fit the command block.
+  srb.CDBByte[1] = static_cast<std::uint8_t>(lun * 32);
+  putBe32(srb.CDBByte + 2, lba);
+  srb.CDBByte[7] = static_cast<std::uint8_t>(blocks >> 8);
+  srb.CDBByte[8] = static_cast<std::uint8_t>(blocks);
+  if (!start(ctx, srb))
+    return Attempt::Failed;
+  if (!waitFor(ctx, srb, kDoneOrError, kTransferPolls, false)) {
+    reportHung(ctx, device.adapter, device.target);
+    return Attempt::Hung;
+  }
+  return statusOf(srb) & SS_ERR ? Attempt::Failed : Attempt::Done;
+}
+
+void prepareTransferBuffer(ScsiDevice& device) {
+  if (device.transfer.size() < static_cast<std::size_t>(kScsiTransferSize))
+    device.transfer.assign(kScsiTransferSize, 0);
+}
+
+bool smdiTransfer(Context& ctx, int adapter, int target, bool send, std::uint8_t* data,
+                  std::uint32_t length, std::uint8_t lengthHigh, std::uint8_t lengthLow) {
+  if (!ready(ctx))
+    return false;
+  SrbExecScsiCmd& srb = fill(ctx.scsi.blocks->main, adapter, target,
+                             send ? SRB_DIR_OUT : SRB_DIR_IN, length, data, 6);
+  srb.CDBByte[0] = send ? kSend : kReceive;
+  srb.CDBByte[3] = lengthHigh;
+  srb.CDBByte[4] = lengthLow;
+  if (!start(ctx, srb))
+    return false;
+  if (!waitFor(ctx, srb, kDoneOrError, kSmdiPolls, true)) {
+    ctx.host.message(unitText("Unable to send command to SCSI device (%d,%d)", adapter, target));
+    return false;
+  }
+  return (statusOf(srb) & SS_ERR) == 0;
+}
+
+}  // namespace
+
+void AspiAttach(Context& ctx, Aspi* aspi) {
+  ctx.scsi.aspi = aspi;
+  ctx.scsi.blocks = std::make_unique<AspiBlocks>();
+}
+
+void AspiRelease(Context& ctx) {
+  ctx.scsi.blocks.reset();
+  ctx.scsi.aspi = nullptr;
+}
+
+int AspiHostAdapters(Context& ctx) {
+  ScsiUnits& scsi = ctx.scsi;
+  if (!scsi.supportAsked && scsi.aspi) {
+    scsi.supportInfo = scsi.aspi->GetASPI32SupportInfo();
+    scsi.supportAsked = true;
+  }
+  if (((scsi.supportInfo >> 8) & 0xFF) != SS_COMP)
+    return 0;
+  int adapters = static_cast<int>(scsi.supportInfo & 0xFF);
+  return adapters < kMaxHostAdapters ? adapters : kMaxHostAdapters;
+}
+
+bool AspiTestUnitReady(Context& ctx, int adapter, int target) {
+  if (!ready(ctx))
+    return false;
+  std::vector<std::uint8_t> scratch(kReadyBufferSize, 0);
+  SrbExecScsiCmd& srb = fill(ctx.scsi.blocks->ready, adapter, target, SRB_DIR_IN, kReadyBufferSize,
+                             scratch.data(), 10);
+  srb.CDBByte[0] = kTestUnitReady;
+  if (!start(ctx, srb))
+    return false;
+  if (!waitFor(ctx, srb, kDoneOrError, kReadyPolls, false)) {
+    reportHung(ctx, adapter, target);
+    // The block no longer points at the scratch buffer that goes now.
+    srb.SRB_BufPointer = nullptr;
+    return false;
+  }
+  return statusOf(srb) == SS_COMP;
+}
+
+bool AspiWaitReady(Context& ctx, int adapter, int target) {
+  for (int test = 0; test < kReadyTests; ++test) {
+    if (AspiTestUnitReady(ctx, adapter, target))
+      return true;
+    ctx.host.sleep(1);
+  }
+  ctx.host.message(unitText("SCSI device not ready (%d,%d)", adapter, target));
+  return false;
+}
+
+bool AspiInquiry(Context& ctx, int adapter, int target) {
+  if (!ready(ctx))
+    return false;
+  AspiBlocks& blocks = *ctx.scsi.blocks;
+  // A unit that answers short must not inherit the previous unit's texts.
+  std::memset(blocks.inquiryData, 0, kInquiryLength);
+  SrbExecScsiCmd& srb =
+      fill(blocks.inquiry, adapter, target, SRB_DIR_IN, kInquiryLength, blocks.inquiryData, 6);
+  srb.CDBByte[0] = kInquiry;
+  srb.CDBByte[4] = kInquiryLength;
+  if (ctx.scsi.aspi->SendASPI32Command(&srb) != SS_PENDING)
+    return false;
+  if (!waitFor(ctx, srb, kInquiryEnded, kInquiryPolls, false)) {
+    reportHung(ctx, adapter, target);
+    return false;
+  }
+  return (statusOf(srb) & 0x86) == 0;
+}
+
+std::uint32_t ScsiReadSectors(Context& ctx, ScsiDevice& device, std::uint32_t sector,
+                              std::uint32_t count, std::uint8_t* buffer) {
+  if (!ready(ctx) || count == 0)
+    return kScsiCommandFailed;
+  std::uint32_t lba = sector, offset = 0, blockSize = 512;
+  std::uint64_t bytes = std::uint64_t{count} * 512;
+  if (device.blocks2048) {
+    lba = sector / 4;
+    offset = (sector % 4) * 512;
+    blockSize = 2048;
+  }
+  // Whole blocks covering every sector asked for, and no block past them,
+  // so the last sectors of a medium read too.
+  std::uint64_t blocks = (offset + bytes + blockSize - 1) / blockSize;
+  if (blocks * blockSize > kMaxScsiTransfer)
+    return kScsiCommandFailed;
+  prepareTransferBuffer(device);
+  if (!AspiTestUnitReady(ctx, device.adapter, device.target))
+    return kScsiNotReady;
+  const std::uint32_t n = static_cast<std::uint32_t>(blocks);
+  Attempt outcome = Attempt::Failed;
+  int lun = device.lun;
+  if (lun >= 0) {
+    outcome = transferCommand(ctx, device, false, lun, lba, n, kMaxScsiTransfer);
+  } else {
+    // The unit's logical unit is not known yet: the first that reads is it.
+    // A unit that hangs will not answer the next one either.
+    for (lun = 0; lun <= kLunSearchLast; ++lun) {
+      outcome = transferCommand(ctx, device, false, lun, lba, n, kMaxScsiTransfer);
+      if (outcome != Attempt::Failed)
+        break;
+    }
+  }
+  if (outcome != Attempt::Done)
+    return kScsiCommandFailed;
+  device.lun = lun;
+  std::memcpy(buffer, device.transfer.data() + offset, static_cast<std::size_t>(bytes));
+  return 0;
+}
+
+std::uint32_t ScsiWriteSectors(Context& ctx, ScsiDevice& device, std::uint32_t sector,
+                               std::uint32_t count, const std::uint8_t* buffer) {
+  // Units with 2048-byte blocks are CD-ROM drives: a write addressed in
+  // 512-byte sectors would land four times too far, so none is sent.
+  if (!ready(ctx) || device.lun < 0 || device.blocks2048 || count == 0 ||
+      std::uint64_t{count} * 512 > kMaxScsiTransfer)
+    return kScsiCommandFailed;
+  const std::uint32_t length = count * 512;
+  prepareTransferBuffer(device);
+  std::memcpy(device.transfer.data(), buffer, length);
+  if (!AspiTestUnitReady(ctx, device.adapter, device.target))
+    return kScsiNotReady;
+  Attempt outcome = transferCommand(ctx, device, true, device.lun, sector, count, length);
+  return outcome == Attempt::Done ? 0 : kScsiCommandFailed;
+}
+
+bool AspiSend(Context& ctx, int adapter, int target, const std::uint8_t* data,
+              std::uint8_t lengthHigh, std::uint8_t lengthLow) {
+  std::uint32_t length = static_cast<std::uint32_t>(lengthHigh) << 8 | lengthLow;
+  // The manager only reads a data-out buffer.
+  return smdiTransfer(ctx, adapter, target, true, const_cast<std::uint8_t*>(data), length,
+                      lengthHigh, lengthLow);
+}
+
+bool AspiReceive(Context& ctx, int adapter, int target, std::uint8_t* buffer) {
+  return smdiTransfer(ctx, adapter, target, false, buffer, kSmdiReceiveSize, 0x41, 0x00);
+}

@@ -1,0 +1,50 @@
+#pragma once
+// SCSI commands through the ASPI manager: readiness, INQUIRY, sector reads and
+// writes of 512-byte sectors (also on units with 2048-byte blocks), and the
+// SEND and RECEIVE of SMDI. Every wait is bounded: a unit that never
+// completes a command costs one message, not a frozen program.
+#include <cstdint>
+
+#include "core/scsi_units.h"
+
+struct Context;
+
+// Results of the sector operations; the disk driver adds bit 0x10.
+constexpr std::uint32_t kScsiCommandFailed = 0x40000;
+constexpr std::uint32_t kScsiNotReady = 0x80000;
+
+// Polls of one command before it counts as never completing (about a
+// millisecond each).
+constexpr int kTransferPolls = 8000;
+constexpr int kSmdiPolls = 800;
+constexpr int kReadyPolls = 1000;
+constexpr int kInquiryPolls = 1000;
+constexpr int kReadyTests = 250;
+// The most one sector command moves.
+constexpr std::uint32_t kMaxScsiTransfer = 32768;
+constexpr std::uint32_t kSmdiReceiveSize = 16640;
+
+// Makes the request blocks and starts using the manager; AspiRelease frees
+// them at shutdown. Without them every command fails.
+void AspiAttach(Context& ctx, Aspi* aspi);
+void AspiRelease(Context& ctx);
+
+// The host adapters to scan: GetASPI32SupportInfo, asked once a run; 0 when
+// the manager does not work; at most 16.
+int AspiHostAdapters(Context& ctx);
+
+bool AspiTestUnitReady(Context& ctx, int adapter, int target);
+// Up to 250 tests; after the last failure "SCSI device not ready (%d,%d)".
+bool AspiWaitReady(Context& ctx, int adapter, int target);
+// The 32 bytes of standard INQUIRY data land in ctx.scsi.blocks->inquiryData.
+bool AspiInquiry(Context& ctx, int adapter, int target);
+// Sectors are 512 bytes; buffer holds count of them. Answers 0,
+// kScsiCommandFailed or kScsiNotReady.
+std::uint32_t ScsiReadSectors(Context& ctx, ScsiDevice& device, std::uint32_t sector,
+                              std::uint32_t count, std::uint8_t* buffer);
+std::uint32_t ScsiWriteSectors(Context& ctx, ScsiDevice& device, std::uint32_t sector,
+                               std::uint32_t count, const std::uint8_t* buffer);
+bool AspiSend(Context& ctx, int adapter, int target, const std::uint8_t* data,
+              std::uint8_t lengthHigh, std::uint8_t lengthLow);
+// The answer lands in buffer, which holds kSmdiReceiveSize bytes.
+bool AspiReceive(Context& ctx, int adapter, int target, std::uint8_t* buffer);
