@@ -1,9 +1,10 @@
+// Banks of awkward sizes are in tests/media/image_bank_sizes_test.cpp; here
+// the copy's paths through names, tables and failures.
 #include "esifs/bank_transfer.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,14 +24,12 @@ const char kBankFile[] = "C:\\Work\\bank.e3x";
 // Runs an export as the command would: the file created, the flag set.
 void exportBank(DiskScenario& s, int bank) {
   s.ctx.openFile = s.tc.files.open(kBankFile, FileOpen::CreateAlways);
-  ASSERT_NE(s.ctx.openFile, kNoFile);
   s.ctx.busy = 1;
   ExportBank(s.ctx, bank);
 }
 
 void importBank(DiskScenario& s, const std::string& path = kBankFile) {
   s.ctx.openFile = s.tc.files.open(path, FileOpen::ReadExisting);
-  ASSERT_NE(s.ctx.openFile, kNoFile);
   s.ctx.busy = 1;
   ImportBank(s.ctx, s.device, path);
 }
@@ -38,14 +37,6 @@ void importBank(DiskScenario& s, const std::string& path = kBankFile) {
 void importData(DiskScenario& s, std::uint32_t size, const std::string& name) {
   s.tc.files.data(kBankFile) = MakeBankFile(MakeBankData(size, name, size));
   importBank(s);
-}
-
-// Bank 1 spans three blocks and is chained 1, 2, 3.
-std::unique_ptr<DiskScenario> threeBlockBank() {
-  auto s = std::make_unique<DiskScenario>();
-  s->image.addBank(1, "BANK", MakeBankData(3 * 65536, "BANK", 1));
-  s->list();
-  return s;
 }
 
 TEST(BankTransfer, ExportThenImportReproducesTheBankButItsNameCopy) {
@@ -58,75 +49,35 @@ TEST(BankTransfer, ExportThenImportReproducesTheBankButItsNameCopy) {
 
   exportBank(s, s.bank(2));
   EXPECT_EQ(s.leftOver(), "");
-  EXPECT_TRUE(s.tc.host.messages.empty());
   const Bytes& file = s.tc.files.data(kBankFile);
   ASSERT_EQ(file.size(), data.size());
-  EXPECT_EQ(0, std::memcmp(file.data(), "EMULATOR 3X", 11));
-  EXPECT_EQ(0, std::memcmp(file.data() + 16, "GRAND PIANO     ", 16));
+  EXPECT_EQ(0, std::memcmp(file.data(), "EMULATOR 3X     GRAND PIANO     ", 32));
   EXPECT_EQ(file, MakeBankFile(data));
   EXPECT_EQ(s.driver.transfers.back().progressEnd, 150000 / 512 + 1 + 1);
 
   importBank(s);
+  EXPECT_EQ(s.tc.host.messages, Messages{});
   EXPECT_EQ(s.leftOver(), "");
-  EXPECT_TRUE(s.tc.host.messages.empty());
   ASSERT_EQ(s.bankNumbers(), (std::vector<int>{0, 1, 2}));  // the lowest free number
   const TreeNode& copy = s.node(s.bank(1));
   EXPECT_STREQ(copy.name, "GRAND PIANO");
-  EXPECT_EQ(copy.size, data.size());
   EXPECT_NE(swap16(copy.bankWord), first);
-  Bytes expected = data;
-  std::memcpy(expected.data() + 16, "GRAND PIANO     ", 16);
-  EXPECT_EQ(s.image.bankData(swap16(copy.bankWord), copy.size), expected);
-}
-
-TEST(BankTransfer, ExportReadsWholeUnitsUpToTheOneThatEndsTheBank) {
-  // Two units of data: a third, empty one is read from the same block. Four
-  // units fill the block: the chain ends there, before a fifth.
-  for (std::uint32_t units : {2u, 4u}) {
-    DiskScenario s;
-    Bytes data = MakeBankData(units * kUnitBytes, "UNITS", units);
-    s.image.addBank(4, "UNITS", data);
-    s.list();
-    exportBank(s, s.bank(4));
-    EXPECT_TRUE(s.tc.host.messages.empty());
-    EXPECT_EQ(s.tc.files.data(kBankFile), MakeBankFile(data));
-    EXPECT_EQ(s.driver.transfers.size(), 1u + (units == 2 ? 3u : 4u)) << units;
-  }
-}
-
-TEST(BankTransfer, ImportOf65535BytesWritesFourUnitsAndChainsASecondBlock) {
-  DiskScenario s;
-  importData(s, 65535, "ALMOST A BLOCK");
-  EXPECT_EQ(s.leftOver(), "");
-  EXPECT_TRUE(s.tc.host.messages.empty());
-  int unitWrites = 0;
-  for (const auto& t : s.driver.transfers)
-    unitWrites += t.write && t.count == kUnitSectors;
-  EXPECT_EQ(unitWrites, 4);
-  ASSERT_NE(s.bank(0), 0);
-  Bat bat(s.image.sector(s.image.info.batSector), 1);
-  EXPECT_EQ(WalkChain(bat, swap16(s.node(s.bank(0)).bankWord), 48).blocks,
-            (std::vector<std::uint16_t>{1, 2}));
-  EXPECT_EQ(0, std::memcmp(s.image.indexEntry(0, 0), "ALMOST A BLOCK  ", 16));
-  EXPECT_EQ(s.node(s.bank(0)).size, 65535u);
+  std::memcpy(data.data() + 16, "GRAND PIANO     ", 16);
+  EXPECT_EQ(s.image.bankData(swap16(copy.bankWord), copy.size), data);
 }
 
 TEST(BankTransfer, ImportWithoutRoomWritesNothing) {
   // 65535 bytes fit one block, but the fourth unit completes it and so takes
   // a second: with one block free nothing may be written.
-  DiskScenario noBlock;
-  noBlock.image.fillBlocks(1);
-  Bytes before = noBlock.image.bytes;
-  importData(noBlock, 65535, "TOO BIG");
-  EXPECT_EQ(noBlock.tc.host.messages, Messages{"Not enough disk space"});
-  EXPECT_EQ(noBlock.image.bytes, before);
-  EXPECT_EQ(noBlock.leftOver(), "");
-
-  DiskScenario fits;
-  fits.image.fillBlocks(2);
-  importData(fits, 65535, "FITS");
-  EXPECT_TRUE(fits.tc.host.messages.empty());
-  EXPECT_EQ(fits.image.freeBlocks(), 0u);
+  for (std::uint32_t keep : {1u, 2u}) {
+    DiskScenario s;
+    s.image.fillBlocks(keep);
+    Bytes before = s.image.bytes;
+    importData(s, 65535, "TOO BIG");
+    EXPECT_EQ(s.tc.host.messages, keep == 1 ? Messages{"Not enough disk space"} : Messages{});
+    EXPECT_EQ(s.image.bytes == before, keep == 1);
+    EXPECT_EQ(s.leftOver(), "");
+  }
 
   // Every entry in use, with numbers no listing shows.
   DiskScenario noEntry;
@@ -155,6 +106,8 @@ TEST(BankTransfer, ImportWithoutRoomWritesNothing) {
   EXPECT_EQ(full.leftOver(), "");
 }
 
+// The first sector full: the import takes the next one into use. The file is
+// too short to hold a name, so the bank is named after the file.
 TEST(BankTransfer, ImportTakesAnUnusedIndexSectorIntoUse) {
   DiskScenario s;
   for (int n = 0; n < 16; ++n)
@@ -162,75 +115,63 @@ TEST(BankTransfer, ImportTakesAnUnusedIndexSectorIntoUse) {
   s.list();
   std::uint8_t* fir = s.image.sector(s.image.info.firSector);
   std::memset(fir, 0xEE, 512);
-  importData(s, 1000, "SECOND SECTOR");
-  EXPECT_TRUE(s.tc.host.messages.empty());
+  s.tc.files.data("C:\\Work\\tiny.e3x") = Bytes(40, 0x11);
+  importBank(s, "C:\\Work\\tiny.e3x");
+  EXPECT_EQ(s.tc.host.messages, Messages{});
   // The slot of index sector 1 holds that sector's number; the rest stays.
   EXPECT_EQ(getLe16(fir + 20), s.image.info.bankIndexSector + 1);
   EXPECT_EQ(fir[18], 0xEE);
   EXPECT_EQ(fir[22], 0xEE);
   const std::uint8_t* entry = s.image.indexEntry(1, 0);
-  EXPECT_EQ(0, std::memcmp(entry, "SECOND SECTOR   ", 16));
+  EXPECT_EQ(0, std::memcmp(entry, "tiny            ", 16));
   EXPECT_EQ(EntryNumber(entry), 16);
+  EXPECT_EQ(s.node(s.bank(16)).size, 40u);
   for (int i = 32; i < 512; ++i)
     ASSERT_EQ(entry[i], 0) << i;
-  // The two File Index Reference requests lengthen the bar.
-  EXPECT_EQ(s.driver.transfers.back().progressEnd, 1000 / 512 + 2 * 1 + 3 + 1 + 2);
   EXPECT_EQ(s.leftOver(), "");
 }
 
-TEST(BankTransfer, AFileTooShortForANameIsNamedAfterItself) {
-  DiskScenario s;
-  s.tc.files.data("C:\\Work\\tiny.e3x") = Bytes(40, 0x11);
-  importBank(s, "C:\\Work\\tiny.e3x");
-  EXPECT_TRUE(s.tc.host.messages.empty());
-  ASSERT_NE(s.bank(0), 0);
-  EXPECT_STREQ(s.node(s.bank(0)).name, "tiny");
-  EXPECT_EQ(s.node(s.bank(0)).size, 40u);
-}
-
-TEST(BankTransfer, ExportStopsAtADamagedChain) {
-  for (std::uint16_t second : {1, 0x7000, 0}) {  // loop, off the disk, free
-    auto s = threeBlockBank();
-    s->image.setBat(2, second);
-    exportBank(*s, s->bank(1));
-    EXPECT_EQ(s->tc.host.messages, Messages{kDamagedChain}) << second;
-    EXPECT_TRUE(s->tc.files.data(kBankFile).empty());
-    EXPECT_EQ(s->ctx.busy, 0);
-    EXPECT_EQ(s->tc.files.openCount(), 0);
+TEST(BankTransfer, DamagedChainsAndUnusableTablesAreRefused) {
+  for (int damage : {1, 0x7000, 0, -1}) {  // loop, off the disk, free; a BAT too big
+    DiskScenario s;
+    s.image.addBank(1, "BANK", MakeBankData(3 * 65536, "BANK", 1));
+    if (damage >= 0)
+      s.image.setBat(2, static_cast<std::uint16_t>(damage));
+    s.image.info.batCount = damage < 0 ? 200 : 1;  // more than the table buffer holds
+    s.image.storeInfo();
+    s.list();
+    exportBank(s, s.bank(1));
+    EXPECT_EQ(s.tc.host.messages, Messages{damage < 0 ? kBatError : kDamagedChain}) << damage;
+    EXPECT_TRUE(s.tc.files.data(kBankFile).empty());
+    if (damage < 0) {
+      importData(s, 1000, "NEW");
+      EXPECT_EQ(s.tc.host.messages, (Messages{kBatError, kBatError}));
+      EXPECT_TRUE(s.driver.transfers.empty());
+    }
+    EXPECT_EQ(s.ctx.busy, 0);
+    EXPECT_EQ(s.tc.files.openCount(), 0);
   }
 }
 
-TEST(BankTransfer, ADiskWhoseTablesCannotBeHandledIsRefused) {
-  auto s = threeBlockBank();
-  s->image.info.batCount = 200;  // more than the table buffer holds
-  s->image.storeInfo();
-  s->list();
-  ASSERT_NE(s->bank(1), 0);
-  exportBank(*s, s->bank(1));
-  importData(*s, 1000, "NEW");
-  EXPECT_EQ(s->tc.host.messages, (Messages{kBatError, kBatError}));
-  EXPECT_TRUE(s->driver.transfers.empty());
-  EXPECT_EQ(s->ctx.busy, 0);
-  EXPECT_EQ(s->tc.files.openCount(), 0);
-}
-
 TEST(BankTransfer, FileFailuresStopTheCopy) {
-  auto s = threeBlockBank();
-  s->tc.files.failWriteAt = 2;
-  exportBank(*s, s->bank(1));
-  EXPECT_EQ(s->tc.host.messages, Messages{"Error writing Windows file"});
-  EXPECT_EQ(s->tc.files.data(kBankFile).size(), kUnitBytes);
+  DiskScenario s;
+  s.image.addBank(1, "BANK", MakeBankData(3 * 65536, "BANK", 1));
+  s.list();
+  s.tc.files.failWriteAt = 2;
+  exportBank(s, s.bank(1));
+  EXPECT_EQ(s.tc.host.messages, Messages{"Error writing Windows file"});
+  EXPECT_EQ(s.tc.files.data(kBankFile).size(), kUnitBytes);
 
-  s->tc.host.messages.clear();
-  s->tc.files.data(kBankFile) = MakeBankFile(MakeBankData(100000, "NEW", 9));
-  s->tc.files.failReadAt = 3;  // the name, the first unit, then the second
-  s->driver.transfers.clear();
-  importBank(*s);
-  EXPECT_EQ(s->tc.host.messages, Messages{"Error reading Windows file"});
-  for (const auto& t : s->driver.transfers)
+  s.tc.host.messages.clear();
+  s.tc.files.data(kBankFile) = MakeBankFile(MakeBankData(100000, "NEW", 9));
+  s.tc.files.failReadAt = 3;  // the name, the first unit, then the second
+  s.driver.transfers.clear();
+  importBank(s);
+  EXPECT_EQ(s.tc.host.messages, Messages{"Error reading Windows file"});
+  for (const auto& t : s.driver.transfers)
     EXPECT_TRUE(!t.write || t.count == kUnitSectors) << "a table was written";
-  EXPECT_EQ(s->bankNumbers(), std::vector<int>{1});
-  EXPECT_EQ(s->leftOver(), "");
+  EXPECT_EQ(s.bankNumbers(), std::vector<int>{1});
+  EXPECT_EQ(s.leftOver(), "");
 }
 
 TEST(BankTransfer, ExportStopsAtAChunkTheFileCouldNotRestore) {
@@ -257,13 +198,12 @@ TEST(BankTransfer, EmptyBankImportUsesTheTemplateInATemporaryFile) {
   s.image.addBank(0, "B", MakeBankData(1000, "B", 0));
   s.list();
   ImportEmptyBank(s.ctx, s.device);
-  EXPECT_TRUE(s.tc.host.messages.empty());
+  EXPECT_EQ(s.tc.host.messages, Messages{});
   EXPECT_FALSE(s.tc.files.exists("C:\\Temp\\Korrin.tmp"));
   ASSERT_NE(s.bank(1), 0);
   EXPECT_EQ(s.node(s.bank(1)).size, 11265u);
-  Bytes head(bank.begin(), bank.begin() + 92);
-  BankKeystream(head.data(), 92, 0);
-  EXPECT_EQ(s.node(s.bank(1)).name, BankDisplayName(reinterpret_cast<char*>(head.data() + 76)));
+  BankKeystream(bank.data(), 92, 0);
+  EXPECT_EQ(s.node(s.bank(1)).name, BankDisplayName(reinterpret_cast<char*>(bank.data() + 76)));
   EXPECT_EQ(s.leftOver(), "");
 
   s.tc.files.setReadOnly("C:\\Temp\\Korrin.tmp");
@@ -273,6 +213,25 @@ TEST(BankTransfer, EmptyBankImportUsesTheTemplateInATemporaryFile) {
   EXPECT_EQ(s.tc.host.messages, Messages{"Unable to create empty bank"});
   EXPECT_TRUE(s.driver.transfers.empty());
   EXPECT_EQ(s.leftOver(), "");
+}
+
+// The disk's tables come from the disk: no position outside them may reach
+// the driver, and a disk listed with another block size is not worked on.
+TEST(BankDisk, KeepsEveryTransferOnTheDiskItWasListedAs) {
+  DiskScenario s;
+  BankDisk disk(s.ctx, s.device);
+  ASSERT_TRUE(disk.usable());
+  std::uint32_t sector = 0;
+  EXPECT_TRUE(disk.blockStart(48, &sector));
+  EXPECT_EQ(sector, s.image.blockStart(48));
+  EXPECT_FALSE(disk.blockStart(0, &sector) || disk.blockStart(49, &sector));
+  std::uint8_t buffer[1024];
+  EXPECT_FALSE(disk.read(s.image.info.lastSector, 2, buffer));
+  EXPECT_FALSE(disk.readIndex(s.image.info.bankIndexCount, buffer));
+  EXPECT_FALSE(disk.writeIndex(s.image.info.bankIndexCount, buffer));
+  EXPECT_TRUE(s.driver.transfers.empty());
+  s.ctx.nodes[s.device].blockFactor = 2;
+  EXPECT_FALSE(BankDisk(s.ctx, s.device).usable());
 }
 
 }  // namespace

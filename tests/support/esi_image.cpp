@@ -1,5 +1,6 @@
 #include "tests/support/esi_image.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "esifs/bank_file.h"
@@ -77,29 +78,20 @@ void EsiImage::setBat(std::uint32_t block, std::uint16_t value) {
   putLe16(sector(info.batSector) + 2 * block, value);
 }
 
-std::uint32_t EsiImage::freeBlocks() const {
-  std::uint32_t n = 0;
-  for (std::uint32_t b = 1; b <= info.blockCount; ++b)
-    n += bat(b) == kBatFree;
-  return n;
-}
-
 void EsiImage::fillBlocks(std::uint32_t keep) {
-  std::uint32_t free = freeBlocks();
-  for (std::uint32_t b = 1; b <= info.blockCount && free > keep; ++b) {
-    if (bat(b) == kBatFree) {
-      setBat(b, kBatEnd);
-      --free;
-    }
+  std::vector<std::uint32_t> free;
+  for (std::uint32_t b = 1; b <= info.blockCount; ++b) {
+    if (bat(b) == kBatFree)
+      free.push_back(b);
   }
+  for (std::size_t i = 0; i + keep < free.size(); ++i)
+    setBat(free[i], kBatEnd);
 }
 
 std::uint16_t EsiImage::addBank(int number, const std::string& name,
                                 const std::vector<std::uint8_t>& data) {
   std::uint32_t blockBytes = blockSectors() * 512;
-  std::uint32_t blocks = static_cast<std::uint32_t>((data.size() + blockBytes - 1) / blockBytes);
-  if (blocks == 0)
-    blocks = 1;
+  std::size_t blocks = std::max<std::size_t>(1, (data.size() + blockBytes - 1) / blockBytes);
   std::vector<std::uint16_t> chain;
   for (std::uint32_t b = 1; b <= info.blockCount && chain.size() < blocks; ++b) {
     if (bat(b) == kBatFree)

@@ -54,7 +54,6 @@ class EsiImage {
   std::uint32_t blockStart(std::uint32_t block) const {
     return info.dataSector + (block - 1) * blockSectors();
   }
-  std::uint32_t freeBlocks() const;
   // Marks every free block but the last `keep` ones as used by no bank.
   void fillBlocks(std::uint32_t keep);
   // Rewrites sector 0 from info, with a valid checksum of either form.

@@ -46,8 +46,6 @@ std::uint32_t FakeDriver::serve(DiskOsRequest& r) {
       std::uint32_t n = transferCount(r);
       if (n == 0)
         return DiskOsBufferTooSmall;
-      if (readResult != 0)
-        return readResult;
       auto* buffer = reinterpret_cast<std::uint8_t*>(r.bufI);
       std::memset(buffer, 0, n * kSectorSize);
       if (esiDisk && r.par0 == 0)

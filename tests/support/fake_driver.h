@@ -28,7 +28,6 @@ class FakeDriver : public DiskOsDriver {
   std::uint32_t registerResult = 0;
   std::uint32_t scanResult = 0;
   std::uint32_t readOnly = 0;
-  std::uint32_t readResult = 0;
   bool esiDisk = true;  // sector 0 reads as an ESi disk
   int node = 0;
   int devices = 0;

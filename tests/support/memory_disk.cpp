@@ -21,12 +21,15 @@ int MemoryDisk::addDevice(int type, const char* name) {
   return n;
 }
 
-std::uint32_t MemoryDisk::readImage(std::uint32_t first, std::uint32_t count,
-                                    std::uint8_t* buffer) const {
+std::uint32_t MemoryDisk::copy(std::uint32_t first, std::uint32_t count, std::uint8_t* buffer,
+                               bool write) const {
   std::uint64_t at = std::uint64_t{first} * 512, n = std::uint64_t{count} * 512;
   if (at + n > image_.size())
     return 0x02 | DiskOsTransferFailed;
-  std::memcpy(buffer, image_.data() + at, n);
+  if (write)
+    std::memcpy(image_.data() + at, buffer, n);
+  else
+    std::memcpy(buffer, image_.data() + at, n);
   return 0;
 }
 
@@ -48,21 +51,14 @@ std::uint32_t MemoryDisk::serve(DiskOsRequest& r) {
       ++(write ? writes : reads);
       if (failAt > 0 && --failAt == 0)
         return 0x04 | DiskOsTransferFailed;
-      auto* buffer = reinterpret_cast<std::uint8_t*>(r.bufI);
-      if (!write)
-        return readImage(first, count, buffer);
-      std::uint64_t at = std::uint64_t{first} * 512, n = std::uint64_t{count} * 512;
-      if (at + n > image_.size())
-        return 0x02 | DiskOsTransferFailed;
-      std::memcpy(image_.data() + at, buffer, n);
-      return 0;
+      return copy(first, count, reinterpret_cast<std::uint8_t*>(r.bufI), write);
     }
     case ListBanks:
     case CountBanks: {
       // Listing reads the image directly: only the operations' own transfers
       // are counted and failed.
       SectorReader read = [this](std::uint32_t first, std::uint32_t count, std::uint8_t* buffer) {
-        return readImage(first, count, buffer);
+        return copy(first, count, buffer, false);
       };
       if (r.cg1 == CountBanks)
         return CountDiskBanks(ctx, read);

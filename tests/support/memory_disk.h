@@ -39,7 +39,9 @@ class MemoryDisk : public DiskOsDriver {
   std::uint32_t serveSub(DiskOsRequest& request) override;
 
  private:
-  std::uint32_t readImage(std::uint32_t first, std::uint32_t count, std::uint8_t* buffer) const;
+  // Reads or writes the image; an error past its end.
+  std::uint32_t copy(std::uint32_t first, std::uint32_t count, std::uint8_t* buffer,
+                     bool write) const;
 
   std::vector<std::uint8_t>& image_;
   int devices_ = 0;
