@@ -58,7 +58,7 @@ static bool editIndex(Context& ctx, const BankDisk& disk, bool everySector,
 
 // The disk part of a delete. Nothing is written unless the table was read,
 // the chain is sound and an entry was found; the entries go before the blocks.
-static void deleteOnDisk(Context& ctx, const BankDisk& disk, std::uint16_t first,
+static void deleteOnDisk(Context& ctx, const BankDisk& disk, std::uint16_t first, int number,
                          std::uint32_t size) {
   LcdDisplay& lcd = ctx.lcd;
   const DiskInfo& d = disk.info();
@@ -94,8 +94,10 @@ static void deleteOnDisk(Context& ctx, const BankDisk& disk, std::uint16_t first
 
   ShowStatus(ctx, "Updating Bank Index Table");
   bool found = false;
-  auto clear = [first](std::uint8_t* entry) {
-    if (entryFirstBlock(entry) != first)
+  // Entries not in use that name the chain are cleared too; one in use under
+  // another number is another bank (empty chains all start at 0x7FFF).
+  auto clear = [first, number](std::uint8_t* entry) {
+    if (entryFirstBlock(entry) != first || (IsEntryInUse(entry) && EntryNumber(entry) != number))
       return false;
     entry[26] = 0;
     entry[27] = 0;
@@ -120,7 +122,8 @@ void DeleteBank(Context& ctx, int bankNode) {
   lcd.LcdBeginProgress();
   BankDisk disk(ctx, bankNode);
   if (disk.found())
-    deleteOnDisk(ctx, disk, firstBlockOf(ctx.nodes[bankNode]), ctx.nodes[bankNode].size);
+    deleteOnDisk(ctx, disk, firstBlockOf(ctx.nodes[bankNode]), ctx.nodes[bankNode].number,
+                 ctx.nodes[bankNode].size);
   lcd.LcdSelectPage(page);
   int device = disk.deviceNode();
   if (device == 0) {

@@ -55,20 +55,7 @@ std::vector<std::uint8_t> imageFrom(const std::uint8_t* data, std::size_t size) 
 // would clear its whole node table every time.
 TestContext& freshContext() {
   static TestContext* t = new TestContext;
-  NodeTable& nodes = t->ctx.nodes;
-  for (int i = 0; i < nodes.count; ++i)
-    std::memset(&nodes[i], 0, sizeof(TreeNode));
-  nodes.count = 1;
-  nodes.selectedNode = 0;
-  nodes.shownNode = -1;
-  nodes.rootIndex = 0;
-  t->ctx.diskOses = DiskOsTable{};
-  t->ctx.busy = 0;
-  t->files = MemoryFiles();
-  t->registry = MemoryRegistry();
-  t->views = MemoryViews();
-  t->host = TestHost();
-  t->ctx.lcd.LcdInit();
+  t->reset();
   return *t;
 }
 
