@@ -21,43 +21,13 @@ struct TreeTest : ::testing::Test {
   }
 };
 
-TEST(TreeText, SizesAndTrimmedNames) {
-  EXPECT_EQ(FormatSize(0), "0 bytes");
-  EXPECT_EQ(FormatSize(1024), "1024 bytes");
-  EXPECT_EQ(FormatSize(1025), "1 K");
-  EXPECT_EQ(FormatSize(1536), "1.50 K");
-  EXPECT_EQ(FormatSize(1048576), "1024 K");
-  EXPECT_EQ(FormatSize(1572864), "1.50 Mb");
-  EXPECT_EQ(FormatSize(1049600), "1 Mb");  // hundredths of 1.00098 are 0
-  EXPECT_EQ(FormatSize(0xFFFFFFFFu), "4095.99 Mb");
-  char a[] = "A B  ";
-  char b[] = " ";
-  TrimTrailingBlanks(a);
-  TrimTrailingBlanks(b);
-  EXPECT_STREQ(a, "A B");
-  EXPECT_STREQ(b, "");
-}
-
-TEST_F(TreeTest, BankRowsStayInNumberOrderAndDevicesAreFoundFromBelow) {
-  int dev = driver.addDevice(FixedDisk, "disk");
-  EXPECT_EQ(nodes[dev].ready, 0);  // devices wait to be listed
-  nodes.selectedNode = dev;
-  int b5 = addBankNode(ctx, dev, "five", 5);
-  int b1 = addBankNode(ctx, dev, "one", 1);
-  int b3 = addBankNode(ctx, dev, "three", 3);
-  EXPECT_EQ(t.views.rowTexts(1), (Texts{"B01", "B03", "B05"}));
-  // Every node's listItem still names its own row.
-  for (int n : {b1, b3, b5})
-    EXPECT_EQ(t.views.listNode(nodes[n].listItem), n);
-  EXPECT_EQ(nodes[b3].treeItem, kNoItem);  // banks show in the list only
-
-  nodes[b3].size = 1536;
-  updateNodeRow(ctx, b3);
-  EXPECT_EQ(t.views.rows[nodes[b3].listItem].text[2], "1.50 K");
-  EXPECT_EQ(nodes.shownNode, 0);  // the next fill is forced
-  EXPECT_EQ(findDeviceNode(ctx, b3), dev);
-  EXPECT_EQ(findDiskOsNode(ctx, b3), driver.node);
-  EXPECT_EQ(findDeviceNode(ctx, root), 0);
+// 1049600 bytes are 1.00098 Mb: no hundredths to show.
+TEST(TreeText, SizesShowInBytesUpToOneKAndTruncateToHundredths) {
+  const std::pair<std::uint32_t, const char*> sizes[] = {
+      {0, "0 bytes"},      {1024, "1024 bytes"}, {1025, "1 K"},     {1536, "1.50 K"},
+      {1048576, "1024 K"}, {1572864, "1.50 Mb"}, {1049600, "1 Mb"}, {0xFFFFFFFFu, "4095.99 Mb"}};
+  for (const auto& [bytes, text] : sizes)
+    EXPECT_EQ(FormatSize(bytes), text) << bytes;
 }
 
 TEST_F(TreeTest, RemovingANodeRenumbersParentsAndTheDriversLaterDevices) {
@@ -87,83 +57,60 @@ TEST_F(TreeTest, RemovingANodeRenumbersParentsAndTheDriversLaterDevices) {
   EXPECT_EQ(nodes[nodes.count].parent, 0);
 }
 
-TEST_F(TreeTest, ShowingAnUnlistedDeviceListsItAtOnce) {
+TEST_F(TreeTest, ShowingADeviceListsItAndBankRowsKeepNumberOrder) {
   driver.banks = {{7, "SEVEN", 100}, {2, "TWO", 1536}};
   int dev = driver.addDevice(FixedDisk, "disk");
-  nodes.selectedNode = root;
-  showNodeInList(ctx, root);
-  ASSERT_EQ(t.views.rows.size(), 1u);
-  EXPECT_EQ(t.views.rows[0].text[0], "SCSI Disks");
-  EXPECT_EQ(t.views.rows[0].text[1], "");  // drivers show only a name
-
+  EXPECT_EQ(nodes[dev].ready, 0);  // devices wait to be listed
   nodes.selectedNode = dev;
   showNodeInList(ctx, dev);
   EXPECT_EQ(nodes[dev].ready, 1);
-  EXPECT_EQ(t.views.rowTexts(1), (Texts{"B02", "B07"}));
-  EXPECT_EQ(t.views.rowTexts(2), (Texts{"1.50 K", "100 bytes"}));
-  EXPECT_EQ(ctx.busy, 0);
+  EXPECT_EQ(driver.requests.back().par3, static_cast<DiskOsWord>(dev));  // banks go under it
+  int b5 = addBankNode(ctx, dev, "five", 5);
+  int b1 = addBankNode(ctx, dev, "one", 1);
+  const Texts numbers = {"B01", "B02", "B05", "B07"};
+  EXPECT_EQ(t.views.rowTexts(1), numbers);
+  // Every node's listItem still names its own row.
+  for (int n = dev + 1; n < nodes.count; ++n)
+    EXPECT_EQ(t.views.listNode(nodes[n].listItem), n);
+  EXPECT_EQ(nodes[b5].treeItem, kNoItem);  // banks show in the list only
+  nodes[b1].size = 1536;
+  updateNodeRow(ctx, b1);
+  EXPECT_EQ(t.views.rows[nodes[b1].listItem].text[2], "1.50 K");
+  EXPECT_EQ(nodes.shownNode, 0);  // the next fill is forced
+  showNodeInList(ctx, b5);        // a bank: its device
+  EXPECT_EQ(t.views.rowTexts(1), numbers);
 
-  // Showing a bank shows its device, which is already shown.
-  std::size_t listings = driver.requests.size();
-  showNodeInList(ctx, firstChild(ctx, dev));
-  EXPECT_EQ(driver.requests.size(), listings);
-  showNodeInList(ctx, root);
-  showNodeInList(ctx, dev);
-  EXPECT_EQ(t.views.rowTexts(1), (Texts{"B02", "B07"}));
-}
-
-TEST_F(TreeTest, ListingARemovableDiskWithoutEsiDiskLeavesItNotReady) {
   driver.esiDisk = false;
-  int dev = driver.addDevice(RemovableDisk, "zip");
-  listDevice(ctx, dev, true);
-  EXPECT_EQ(nodes[dev].ready, 0);
+  int zip = driver.addDevice(RemovableDisk, "zip");
+  listDevice(ctx, zip, true);
+  EXPECT_EQ(nodes[zip].ready, 0);
   EXPECT_EQ(t.views.postedExpands, 1);
   EXPECT_EQ(ctx.busy, 0);
   EXPECT_EQ(ctx.lcd.LcdCurrentPage(), 0);  // back on the page it found
-
-  driver.esiDisk = true;
-  listDevice(ctx, dev, false);
-  EXPECT_EQ(nodes[dev].ready, 1);
-  // The listing read sector 0 first, then asked for banks 0..99 of this node.
-  const DiskOsRequest& list = driver.requests.back();
-  EXPECT_EQ(list.cg1, ListBanks);
-  EXPECT_EQ(list.par1, 99u);
-  EXPECT_EQ(list.par3, static_cast<DiskOsWord>(dev));
-  EXPECT_EQ(list.bIsz, 3200u);
 }
 
-TEST_F(TreeTest, RefreshListsTheDeviceAgainFromScratch) {
-  driver.banks = {{1, "ONE", 10}};
+TEST_F(TreeTest, RefreshListsTheDeviceAgainFromScratchOnAWorker) {
   int dev = driver.addDevice(FixedDisk, "disk");
   nodes.selectedNode = firstChild(ctx, dev);  // the user had selected the placeholder
-  t.views.items[nodes[dev].treeItem].expanded = true;
-
+  TreeItem item = nodes[dev].treeItem;
+  t.views.items[item].expanded = true;
   driver.banks = {{4, "FOUR", 10}, {0, "ZERO", 10}};
-  ctx.busy = 1;
-  refreshDevice(ctx, dev, true);
-  EXPECT_EQ(nodes.selectedNode, dev);
-  EXPECT_EQ(t.views.selected, nodes[dev].treeItem);
-  EXPECT_EQ(ctx.busy, 0);
-  EXPECT_EQ(t.views.rowTexts(1), (Texts{"B00", "B04"}));
-  // An unlisted device loses its expansion with its placeholder...
-  EXPECT_FALSE(t.views.items[nodes[dev].treeItem].expanded);
-
-  // ...a listed one, which has no tree children, keeps it.
-  t.views.items[nodes[dev].treeItem].expanded = true;
-  driver.banks = {{9, "NINE", 10}};
-  refreshDevice(ctx, dev, true);
-  EXPECT_TRUE(t.views.items[nodes[dev].treeItem].expanded);
-  EXPECT_EQ(t.views.rowTexts(1), (Texts{"B09"}));
-
-  // Busy until the listing on its worker has run, so that no command starts
-  // while the device's nodes are still being made.
   t.host.runWorkersAtOnce = false;
-  refreshDevice(ctx, dev, true);
-  EXPECT_EQ(ctx.busy, 1);
-  EXPECT_TRUE(t.views.rowTexts(1).empty());
-  t.host.runWorkers();
-  EXPECT_EQ(ctx.busy, 0);
-  EXPECT_EQ(t.views.rowTexts(1), (Texts{"B09"}));
+  for (bool listed : {false, true}) {
+    refreshDevice(ctx, dev, true);
+    // Busy until the listing has run, so that no command starts while the
+    // device's nodes are still being made.
+    EXPECT_EQ(ctx.busy, 1);
+    t.host.runWorkers();
+    EXPECT_EQ(ctx.busy, 0);
+    EXPECT_EQ(nodes.selectedNode, dev);
+    EXPECT_EQ(t.views.selected, item);
+    EXPECT_EQ(t.views.rowTexts(1), (Texts{"B00", "B04"}));
+    // An unlisted device loses its expansion with its placeholder; a listed
+    // one, which has no tree children, keeps it.
+    EXPECT_EQ(t.views.items[item].expanded, listed);
+    t.views.items[item].expanded = true;
+  }
 }
 
 }  // namespace

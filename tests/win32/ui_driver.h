@@ -1,13 +1,20 @@
 #pragma once
-// Drives real windows from a test on the user-interface thread: pumps
-// messages until a condition holds, and answers the menus and modal dialogs
-// that open meanwhile so that no test waits for a user.
+// Drives the real main window from a test on the user-interface thread:
+// pumps messages until a condition holds, and answers the menus and modal
+// dialogs that open meanwhile so that no test waits for a user.
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "app/win32/main_window.h"
+#include "media/cd_image_driver.h"
+#include "tests/support/fake_driver.h"
 
 // Wine without a window manager waits up to two seconds whenever a managed
 // window (one with a caption, or once activated) hides or goes. Under Wine
@@ -16,14 +23,16 @@
 // whose exit code *code receives; then the result is true.
 bool rerunWithoutWindowManagement(int* code);
 
-// The image list lives in the test prefix's registry; each test starts without one.
-void forgetRegisteredImages();
-// The text of one cell of a list view.
-std::string listCellText(HWND list, int row, int column);
-
 // Dispatches messages until done() holds or the time runs out.
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
-void pumpFor(DWORD milliseconds);
+// Runs a program to its end, pumping messages meanwhile; its exit code, or
+// -1 when it did not start or end in time.
+int runProgram(const std::string& path, std::string commandLine, DWORD timeoutMs);
+std::string windowText(HWND window);
+
+using DialogAction = std::function<void(HWND dialog)>;
+// Answers a file dialog with a path, as a user typing it would.
+DialogAction choosePath(const std::string& path);
 
 // What a context menu showed when it opened.
 struct OpenedMenu {
@@ -31,55 +40,45 @@ struct OpenedMenu {
   std::vector<UINT> enabled;  // command ids of the enabled items
 };
 
-// Watches the menus that open on this thread. Each one is recorded and then
-// closed, or answered with the next scripted key (a mnemonic character), or,
-// once the keys are used up, with the next scripted command: the arrow keys
-// move to its item and Enter chooses it (for items that share a mnemonic).
-class MenuWatcher {
- public:
-  MenuWatcher();
-  ~MenuWatcher();
+// The real main window over fake SCSI, floppy and sampler drivers and the
+// real CD image driver, with the real operations installed; started up and
+// idle when a test begins, with no image registered.
+class ShellWindow : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  ShellContext& ctx() { return app->ctx; }
+  HTREEITEM item(int node) { return reinterpret_cast<HTREEITEM>(ctx().nodes[node].treeItem); }
+  void expand(int node) { TreeView_Expand(app->tree, item(node), TVE_EXPAND); }
+  void select(int node) { TreeView_SelectItem(app->tree, item(node)); }
+  // Each row's cells, joined by "|".
+  std::vector<std::string> shownRows();
+  // Right-clicks the node's item with the pointer over it, or empty space for 0.
+  void rightClickTree(int node);
+  // Selects the rows and right-clicks the list.
+  void rightClickRows(std::initializer_list<int> chosen);
+  // Pumps until the running command has ended, answering worker messages.
+  bool idle();
+
+  std::unique_ptr<MainWindow> app;
+  FakeDriver *scsi = nullptr, *floppies = nullptr, *samplers = nullptr;
+  CdImageDriver* images = nullptr;
+  std::vector<std::string> made;  // files removed at the end
+
+  // Each menu that opens is recorded, then answered with the next command
+  // (reached with the arrow keys: items share mnemonics), else closed.
   std::vector<OpenedMenu> opened;
-  std::deque<char> keys;
   std::deque<UINT> commands;
+  // Each modal dialog of this thread gets the next action, else Cancel.
+  std::deque<DialogAction> actions;
+  // The workers report failures in message boxes: answered OK, texts kept.
+  std::vector<std::string> workerTexts;
 
  private:
-  static LRESULT CALLBACK hook(int code, WPARAM wp, LPARAM lp);
-  HHOOK hook_;
+  static LRESULT CALLBACK menuHook(int code, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK dialogHook(int code, WPARAM wp, LPARAM lp);
+  static void CALLBACK answerDialog(HWND, UINT, UINT_PTR timer, DWORD);
+  static BOOL CALLBACK answerWorkerBox(HWND window, LPARAM self);
+  HHOOK menuHook_ = nullptr, dialogHook_ = nullptr;
 };
-
-// Answers each modal dialog (file dialogs, message boxes, the program's own)
-// with the next scripted action once it is up; a dialog without an action is
-// cancelled.
-class DialogAnswerer {
- public:
-  using Action = std::function<void(HWND dialog)>;
-  DialogAnswerer();
-  ~DialogAnswerer();
-  std::deque<Action> actions;
-  std::vector<std::string> titles;  // of every dialog seen
-
- private:
-  static LRESULT CALLBACK hook(int code, WPARAM wp, LPARAM lp);
-  static void CALLBACK answer(HWND, UINT, UINT_PTR timer, DWORD);
-  HHOOK hook_;
-};
-
-// Answers OK to the message boxes that other threads of this process show
-// (workers report their failures so) and records their texts.
-class WorkerMessageBoxes {
- public:
-  // Answers the boxes up now; call it while waiting for a worker.
-  void answer();
-  std::vector<std::string> texts;
-
- private:
-  static BOOL CALLBACK visit(HWND window, LPARAM self);
-  std::vector<HWND> answered_;
-};
-
-// The text of a message box.
-std::string messageBoxText(HWND box);
-// The texts of a combo box's entries.
-std::vector<std::string> comboTexts(HWND combo);
-std::string windowText(HWND window);
