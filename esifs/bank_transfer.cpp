@@ -46,13 +46,13 @@ static bool exportToFile(Context& ctx, const BankDisk& disk, const TreeNode& ban
   Bat bat(batBytes.data(), d.batCount);
   showCopying(ctx, bank.name, "from", disk.deviceName());
 
-  // The copy reads whole units until the one that holds fewer than 16 384 of
-  // the bank's bytes, so it touches every block those units lie in, and no
-  // more. The chain must lead through them soundly, or end after the bank's
-  // last byte.
+  // Only units that hold bytes of the bank are read. A unit past the last
+  // byte would carry nothing, and may lie beyond the end of a burned CD or
+  // an image file, where reading it fails.
   std::uint32_t unitsPerBlock = disk.blockSectors() / kUnitSectors;
-  std::uint32_t units = size / kUnitBytes + 1;
-  std::uint32_t blocksRead = (units + unitsPerBlock - 1) / unitsPerBlock;
+  std::uint64_t units = (std::uint64_t{size} + kUnitBytes - 1) / kUnitBytes;
+  std::uint32_t blocksRead =
+      static_cast<std::uint32_t>((units + unitsPerBlock - 1) / unitsPerBlock);
   ChainWalk walk = WalkChain(bat, swap16(bank.bankWord), d.blockCount, blocksRead);
   if (walk.status != ChainStatus::Ok && walk.status != ChainStatus::Short) {
     ctx.host.message(kDamagedChain);
@@ -66,14 +66,13 @@ static bool exportToFile(Context& ctx, const BankDisk& disk, const TreeNode& ban
   std::vector<std::uint8_t> buffer(kTransferBufferBytes);
   std::uint32_t remaining = size;
   std::uint32_t position = 0;
-  bool last = false;
-  for (std::size_t i = 0; i < walk.blocks.size() && !last; ++i) {
+  for (std::size_t i = 0; i < walk.blocks.size() && remaining > 0; ++i) {
     std::uint32_t sector = 0;
     if (!disk.blockStart(walk.blocks[i], &sector)) {
       ctx.host.message(kDamagedChain);
       return false;
     }
-    for (std::uint32_t u = 0; u < unitsPerBlock && !last; ++u) {
+    for (std::uint32_t u = 0; u < unitsPerBlock && remaining > 0; ++u) {
       // A read that succeeds fills the whole unit; no need to clear it first.
       if (!disk.read(sector + u * kUnitSectors, kUnitSectors, buffer.data())) {
         ctx.host.message("Error reading bank");
@@ -81,14 +80,13 @@ static bool exportToFile(Context& ctx, const BankDisk& disk, const TreeNode& ban
       }
       lcd.LcdAdvanceProgress(kUnitSectors);
       std::uint32_t n = remaining < kUnitBytes ? remaining : kUnitBytes;
-      last = remaining < kUnitBytes;
       // A chunk whose transformed bytes began with "EMU" would be read back
       // wrongly; the file format has no way to tell, so the copy stops.
       if (!PrepareExportChunk(buffer.data(), n, position)) {
         ctx.host.message("Bank data cannot be stored in a bank file");
         return false;
       }
-      if (n > 0 && !ctx.files.write(ctx.openFile, buffer.data(), n)) {
+      if (!ctx.files.write(ctx.openFile, buffer.data(), n)) {
         ctx.host.message(kFileWriteError);
         return false;
       }
