@@ -9,7 +9,8 @@ constexpr int kMaxAdapter = 254;
 constexpr int kMaxTarget = 7;
 constexpr int kMaxLun = 7;
 
-// Splits a line into words; a word in double quotes may hold blanks.
+// Splits a line into words; text in double quotes, a whole word or the value
+// of product="CD-ROM XM-3401", may hold blanks.
 bool splitWords(const std::string& line, std::vector<std::string>* words) {
   std::size_t i = 0;
   while (i < line.size()) {
@@ -21,15 +22,16 @@ bool splitWords(const std::string& line, std::vector<std::string>* words) {
     if (c == '#')
       break;
     std::string word;
-    if (c == '"') {
+    while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) {
+      if (line[i] != '"') {
+        word += line[i++];
+        continue;
+      }
       std::size_t end = line.find('"', i + 1);
       if (end == std::string::npos)
         return false;
-      word = line.substr(i + 1, end - i - 1);
+      word += line.substr(i + 1, end - i - 1);
       i = end + 1;
-    } else {
-      while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i])))
-        word += line[i++];
     }
     words->push_back(word);
   }

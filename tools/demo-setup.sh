@@ -1,6 +1,9 @@
 #!/bin/sh
 # Prepares the demo set-up in a Wine prefix: a CD image holding a few banks,
-# registered in Korrin's image list. Usage: demo-setup.sh BUILD_DIR PREFIX
+# registered in Korrin's image list, and a simulated SCSI bus (read by the
+# simulated WNASPI32.dll from the file KORRIN_BUS names) with an ESi hard
+# disk, a CD-ROM drive holding a copy of the CD image and a removable drive
+# without a medium. Usage: demo-setup.sh BUILD_DIR PREFIX
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
 prefix="$2"
@@ -13,9 +16,16 @@ if [ ! -f "$prefix/system.reg" ]; then
 fi
 demo="$prefix/drive_c/Korrin Demo"
 mkdir -p "$demo"
-if [ ! -f "$demo/demo.iso" ]; then
-  "$top/build/native/tools/demo/korrin_make_demo" "$demo/demo.iso"
+if [ ! -f "$demo/demo.iso" ] || [ ! -f "$demo/harddisk.img" ]; then
+  "$top/build/native/tools/demo/korrin_make_demo" "$demo/demo.iso" "$demo/harddisk.img"
+  cp "$demo/demo.iso" "$demo/library.iso"
 fi
+cat >"$demo/korrin-bus.txt" <<'BUS'
+# adapter target kind source [key=value ...]
+0 1 disk      harddisk.img  vendor=SEAGATE product=ST32550N
+0 3 cdrom     library.iso   vendor=TOSHIBA product="CD-ROM XM-3401"
+0 4 removable -             vendor=IOMEGA product="ZIP 100"
+BUS
 key='HKLM\Software\Brightfen\Korrin'
 wine reg add "$key\\CurrentVersion" /ve /d "0.10" /f >/dev/null 2>&1
 # Register the demo image unless the list already names something.

@@ -10,6 +10,8 @@ build="$top/build/win32"
 prefix="$build/wineprefix-demo"
 export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;wnaspi32=n"
+# The simulated SCSI bus of the demo (see tools/demo-setup.sh).
+export KORRIN_BUS='C:\Korrin Demo\korrin-bus.txt'
 mkdir -p "$prefix"
 if [ -x "$top/tools/demo-setup.sh" ]; then "$top/tools/demo-setup.sh" "$build" "$prefix"; fi
 cd "$build"
@@ -23,8 +25,8 @@ about="$build/korrin-about.png"
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
   wine Korrin.exe &
   sleep "${KORRIN_SHOT_DELAY:-8}"
-  # The tree item "CD image files" of the centred 800x600 window; then open
-  # it and move to the demo image.
+  # The first driver of the tree, "SCSI Disks", in the centred 800x600
+  # window; then open it and move to the simulated hard disk.
   xdotool mousemove 250 152 click 1
   sleep 1
   xdotool key Right

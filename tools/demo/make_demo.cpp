@@ -1,6 +1,7 @@
-// Makes the demo CD image: a fresh image from the program's template with a
-// few banks imported through the same code Korrin runs. Usage:
-//   korrin_make_demo OUTPUT.iso
+// Makes the demo disks: a fresh CD image from the program's template and,
+// when asked, a small ESi hard disk image for the simulated SCSI bus, each
+// with a few banks imported through the same code Korrin runs. Usage:
+//   korrin_make_demo OUTPUT.iso [HARDDISK.img]
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -11,6 +12,7 @@
 #include "esifs/bank_transfer.h"
 #include "media/cd_image_driver.h"
 #include "media/image_commands.h"
+#include "tests/support/esi_image.h"
 #include "tests/support/test_context.h"
 
 namespace {
@@ -50,27 +52,31 @@ bool writeBankFile(const std::string& path, const DemoBank& bank) {
   return std::fclose(f) == 0 && ok;
 }
 
-}  // namespace
+// An empty ESi disk of 120 blocks of 64 KiB, as a sampler formats one, written
+// whole so that a simulated SCSI disk holds every sector of it.
+bool writeHardDisk(const std::string& path) {
+  EsiLayout layout;
+  layout.blockCount = 120;
+  layout.indexSectors = 4;
+  EsiImage disk(layout);
+  std::vector<std::uint8_t> bytes = disk.file((disk.info.lastSector + 4) / 4 * 4);
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f)
+    return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
+}
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: korrin_make_demo OUTPUT.iso\n");
-    return 2;
-  }
-  std::string image = argv[1];
-  PosixContext program;
+// Opens the image in the program's image driver, imports the demo banks and
+// prints them as Korrin lists them; false after a message.
+bool fillImage(PosixContext& program, const std::string& image) {
   Context& ctx = program.ctx;
-  int root = addNode(ctx, 0, Root, ctx.programTitle.c_str());
-  ctx.settingsKey = program.registry.createKey(kLocalMachine, "Software\\Brightfen\\Korrin\\demo");
-
-  ctx.drivers.push_back(std::make_unique<CdImageDriver>(ctx));
-  if (!RegisterDiskOs(ctx, *ctx.drivers.back()) || !CreateImageFile(ctx, image) ||
-      !AddImageFile(ctx, image)) {
-    std::fprintf(stderr, "korrin_make_demo: cannot create %s\n", image.c_str());
-    return 1;
+  if (!AddImageFile(ctx, image)) {
+    std::fprintf(stderr, "korrin_make_demo: cannot open %s\n", image.c_str());
+    return false;
   }
   int device = 0;
-  for (int i = root; i < ctx.nodes.count; ++i) {
+  for (int i = 1; i < ctx.nodes.count; ++i) {
     if (ctx.nodes[i].type == ImageFile)
       device = i;
   }
@@ -78,13 +84,13 @@ int main(int argc, char** argv) {
   std::string bankFile = image + ".bank.tmp";
   for (const DemoBank& bank : kBanks) {
     if (!writeBankFile(bankFile, bank))
-      return 1;
+      return false;
     ctx.openFile = program.files.open(bankFile, FileOpen::ReadExisting);
     ctx.busy = 1;
     ImportBank(ctx, device);
     if (!program.host.messages.empty()) {
       std::fprintf(stderr, "korrin_make_demo: %s\n", program.host.messages.back().c_str());
-      return 1;
+      return false;
     }
   }
   program.files.remove(bankFile);
@@ -99,5 +105,25 @@ int main(int argc, char** argv) {
     ++banks;
   }
   std::printf("%s: %d banks\n", image.c_str(), banks);
-  return banks == static_cast<int>(sizeof kBanks / sizeof *kBanks) ? 0 : 1;
+  return banks == static_cast<int>(sizeof kBanks / sizeof *kBanks);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: korrin_make_demo OUTPUT.iso [HARDDISK.img]\n");
+    return 2;
+  }
+  PosixContext program;
+  Context& ctx = program.ctx;
+  addNode(ctx, 0, Root, ctx.programTitle.c_str());
+  ctx.settingsKey = program.registry.createKey(kLocalMachine, "Software\\Brightfen\\Korrin\\demo");
+  ctx.drivers.push_back(std::make_unique<CdImageDriver>(ctx));
+  if (!RegisterDiskOs(ctx, *ctx.drivers.back()) || !CreateImageFile(ctx, argv[1]) ||
+      !fillImage(program, argv[1]))
+    return 1;
+  if (argc == 3 && (!writeHardDisk(argv[2]) || !fillImage(program, argv[2])))
+    return 1;
+  return 0;
 }
