@@ -14,6 +14,10 @@ class Host {
   virtual void message(const std::string& text) = 0;
   // A question with OK and Cancel buttons; true for OK.
   virtual bool askOkCancel(const std::string& text) = 0;
+  // The same two for what concerns a whole drive and must be answered before
+  // anything else: system-modal, with the question or the error icon.
+  virtual bool askOkCancelSystemModal(const std::string& text) = 0;
+  virtual void errorSystemModal(const std::string& text) = 0;
   virtual void sleep(unsigned milliseconds) = 0;
   // Runs work on a new thread that nothing waits for.
   virtual void startWorker(std::function<void()> work) = 0;

@@ -281,11 +281,11 @@ void ScsiDiskDriver::offerV2Conversion(int drv, std::uint8_t* sector) {
   std::string question = "The following drive is not backwards compatible with ESi OS v2.\r\n\r\n" +
                          std::string(entries_[drv].displayName) +
                          "\r\n\r\nKorrin will now make the drive backwards compatible";
-  if (!ctx.host.askOkCancel(question))
+  if (!ctx.host.askOkCancelSystemModal(question))
     return;
   ConvertToV2Checksum(sector);
   if (transfer(drv, true, 0, 1, sector) != 0)
-    ctx.host.message("Unable to make drive backwards compatible");
+    ctx.host.errorSystemModal("Unable to make drive backwards compatible");
 }
 
 std::uint32_t ScsiDiskDriver::deviceNames(const DiskOsRequest& request) {

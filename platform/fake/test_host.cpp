@@ -12,6 +12,16 @@ bool TestHost::askOkCancel(const std::string& text) {
   return answer;
 }
 
+bool TestHost::askOkCancelSystemModal(const std::string& text) {
+  systemModal.push_back(text);
+  return askOkCancel(text);
+}
+
+void TestHost::errorSystemModal(const std::string& text) {
+  systemModal.push_back(text);
+  message(text);
+}
+
 void TestHost::sleep(unsigned milliseconds) {
   clock += milliseconds;
   if (onSleep)

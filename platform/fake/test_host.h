@@ -13,6 +13,8 @@ class TestHost : public Host {
  public:
   void message(const std::string& text) override { messages.push_back(text); }
   bool askOkCancel(const std::string& text) override;
+  bool askOkCancelSystemModal(const std::string& text) override;
+  void errorSystemModal(const std::string& text) override;
   void sleep(unsigned milliseconds) override;
   void startWorker(std::function<void()> work) override;
   // Reads the generator's output file <type><id>.bin from the build.
@@ -26,6 +28,8 @@ class TestHost : public Host {
   // The string table entries the portable code reads.
   std::map<int, std::string> strings{{300, "ISO"}, {301, "Files"}};
   std::vector<std::string> questions;
+  // The texts of the questions and messages above that were system-modal.
+  std::vector<std::string> systemModal;
   std::deque<bool> answers;      // empty: answer OK
   unsigned long long clock = 0;  // virtual milliseconds slept
   bool runWorkersAtOnce = true;

@@ -10,6 +10,15 @@ bool Win32Host::askOkCancel(const std::string& text) {
   return MessageBoxA(owner_, text.c_str(), title_.c_str(), MB_OKCANCEL) == IDOK;
 }
 
+bool Win32Host::askOkCancelSystemModal(const std::string& text) {
+  return MessageBoxA(owner_, text.c_str(), title_.c_str(),
+                     MB_OKCANCEL | MB_ICONQUESTION | MB_SYSTEMMODAL) == IDOK;
+}
+
+void Win32Host::errorSystemModal(const std::string& text) {
+  MessageBoxA(owner_, text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+}
+
 void Win32Host::sleep(unsigned milliseconds) {
   Sleep(milliseconds);
 }

@@ -14,6 +14,8 @@ class Win32Host : public Host {
 
   void message(const std::string& text) override;
   bool askOkCancel(const std::string& text) override;
+  bool askOkCancelSystemModal(const std::string& text) override;
+  void errorSystemModal(const std::string& text) override;
   void sleep(unsigned milliseconds) override;
   void startWorker(std::function<void()> work) override;
   bool loadResource(const char* type, int id, std::vector<std::uint8_t>* bytes) override;

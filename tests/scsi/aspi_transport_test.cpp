@@ -5,15 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/scsi/scsi_fixture.h"
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // An image whose every byte tells its own offset apart from its neighbours'.
 Bytes patterned(std::size_t sectors) {
@@ -23,219 +23,134 @@ Bytes patterned(std::size_t sectors) {
   return b;
 }
 
-struct Transport : ::testing::Test {
-  ScsiFixture f;
-  Context& ctx = f.ctx;
+// The record of a unit as the scan leaves it, before its first read.
+ScsiDevice& device(ScsiFixture& f, int target, bool blocks2048 = false) {
+  return f.ctx.scsi.scsiDevices[0] =
+             ScsiDevice{0, target, -1, 0, 0, 0, {}, {}, {}, 0, blocks2048, {}};
+}
 
-  ScsiDevice& device(int target, bool blocks2048) {
-    ScsiDevice& d = ctx.scsi.scsiDevices[0];
-    d = ScsiDevice{};
-    d.target = target;
-    d.lun = -1;
-    d.blocks2048 = blocks2048 ? 1 : 0;
-    return d;
-  }
-  void addUnits() {
-    for (const SimUnitConfig& c : f.pending)
-      f.bus.addUnit(c);
-    f.pending.clear();
-  }
-  const SrbExecScsiCmd& last() { return f.bus.sent.back(); }
-};
+// What the last block asked: flags, buffer, sense and CDB lengths, CDB.
+std::string lastBlock(const ScsiFixture& f) {
+  const SrbExecScsiCmd& s = f.bus.sent.back();
+  std::string text = std::to_string(s.SRB_Flags) + " " + std::to_string(s.SRB_BufLen) + " " +
+                     std::to_string(s.SRB_SenseLen) + " " + std::to_string(s.SRB_CDBLen) + ":";
+  char byte[4];
+  for (int i = 0; i < s.SRB_CDBLen && i < 16; ++i)
+    text += (std::snprintf(byte, sizeof byte, " %02X", s.CDBByte[i]), byte);
+  return text;
+}
 
-TEST_F(Transport, ReadsDeliverExactlyTheSectorsAskedForOnBothBlockSizes) {
+TEST(Transport, ReadsDeliverExactlyTheSectorsAskedForOnBothBlockSizes) {
   struct Case {
     bool cdrom;
     std::uint32_t sector, count;
-    std::uint32_t lba, blocks;
+    std::string cdb;
   } cases[] = {
-      {true, 6, 1, 1, 1},    // bytes 1024-1535 of block 1
-      {true, 3, 32, 0, 9},   // 16 384 bytes from offset 1536
-      {true, 0, 32, 0, 8},   // no block past the ones asked for
-      {true, 5, 2, 1, 1},    // a count that is no multiple of 4
-      {true, 7, 2, 1, 2},    // ... spanning two blocks
-      {true, 61, 3, 15, 1},  // the last sectors of the medium
-      {false, 5, 2, 5, 2},   // 512-byte blocks: no conversion
-      {false, 0, 64, 0, 64}  // the most one command moves
+      {true, 6, 1, "28 00 00 00 00 01 00 00 01 00"},    // bytes 1024-1535 of block 1
+      {true, 3, 32, "28 00 00 00 00 00 00 00 09 00"},   // 16 384 bytes from offset 1536
+      {true, 0, 32, "28 00 00 00 00 00 00 00 08 00"},   // no block past the ones asked for
+      {true, 7, 2, "28 00 00 00 00 01 00 00 02 00"},    // no multiple of 4, over two blocks
+      {true, 61, 3, "28 00 00 00 00 0F 00 00 01 00"},   // the last sectors of the medium
+      {false, 258, 2, "28 00 00 00 01 02 00 00 02 00"}  // 512-byte blocks: no conversion
   };
-  const Bytes media = patterned(64);
-  f.unit(1, SimUnitKind::CdRom, media);
-  f.unit(2, SimUnitKind::Disk, media);
-  addUnits();
+  ScsiFixture f;
+  const Bytes media = f.media.data("cd.img") = f.media.data("hd.img") = patterned(300);
+  f.units("0 1 cdrom cd.img\n0 2 disk hd.img");
   for (const Case& c : cases) {
-    SCOPED_TRACE((c.cdrom ? "cdrom sector " : "disk sector ") + std::to_string(c.sector) +
-                 " count " + std::to_string(c.count));
-    ScsiDevice& d = device(c.cdrom ? 1 : 2, c.cdrom);
     Bytes out(c.count * 512, 0xEE);
-    ASSERT_EQ(ScsiReadSectors(ctx, d, c.sector, c.count, out.data()), 0u);
-    EXPECT_EQ(0, std::memcmp(out.data(), media.data() + c.sector * 512, out.size()));
-    const SimDiskUnit& unit = *f.bus.disk(0, c.cdrom ? 1 : 2);
-    EXPECT_EQ(unit.lastLba, c.lba);
-    EXPECT_EQ(unit.lastBlocks, c.blocks);
-    EXPECT_EQ(last().SRB_Flags, SRB_DIR_IN);
-    EXPECT_EQ(last().SRB_BufLen, 32768u);
-    EXPECT_EQ(last().SRB_SenseLen, 14);
-    EXPECT_EQ(last().SRB_CDBLen, 10);
+    ScsiDevice& d = device(f, c.cdrom ? 1 : 2, c.cdrom);
+    ASSERT_EQ(ScsiReadSectors(f.ctx, d, c.sector, c.count, out.data()), 0u) << c.cdb;
+    EXPECT_EQ(0, std::memcmp(out.data(), media.data() + c.sector * 512, out.size())) << c.cdb;
+    EXPECT_EQ(lastBlock(f), "8 32768 14 10: " + c.cdb);
   }
   // More than one command moves is refused, not overrun.
   Bytes big(65 * 512);
-  EXPECT_EQ(ScsiReadSectors(ctx, device(2, false), 0, 65, big.data()), kScsiCommandFailed);
+  EXPECT_EQ(ScsiReadSectors(f.ctx, device(f, 2), 0, 65, big.data()), kScsiCommandFailed);
 }
 
-TEST_F(Transport, TheLogicalUnitIsSearchedOnceAndKept) {
-  f.unit(1, SimUnitKind::Disk, patterned(8)).lun = 3;
-  f.unit(2, SimUnitKind::Disk, patterned(8));
-  addUnits();
+// The logical unit is searched once and kept; writes need it. Failures give
+// their codes and no message.
+TEST(Transport, SectorTransfers) {
+  ScsiFixture f;
+  for (const char* name : {"1", "2", "5", "6"})
+    f.media.data(name) = patterned(8);
+  f.units("0 1 disk 1 lun=3 failread=3\n0 2 disk 2 notready=1\n0 4 disk -");
   Bytes out(512);
-  ScsiDevice& d = device(1, false);
-  // No write before the unit has been read: its logical unit is unknown.
-  EXPECT_EQ(ScsiWriteSectors(ctx, d, 0, 1, out.data()), kScsiCommandFailed);
+  ScsiDevice& d = device(f, 1);
+  EXPECT_EQ(ScsiWriteSectors(f.ctx, d, 0, 1, out.data()), kScsiCommandFailed);
   EXPECT_TRUE(f.bus.sent.empty());
-
-  ASSERT_EQ(ScsiReadSectors(ctx, d, 1, 1, out.data()), 0u);
+  ASSERT_EQ(ScsiReadSectors(f.ctx, d, 1, 1, out.data()), 0u);
   EXPECT_EQ(d.lun, 3);
   EXPECT_EQ(f.bus.disk(0, 1)->reads, 4);  // LUN 0, 1, 2, 3
-  f.bus.sent.clear();
-  ASSERT_EQ(ScsiReadSectors(ctx, d, 2, 1, out.data()), 0u);
-  ASSERT_EQ(f.bus.sent.size(), 2u);  // TEST UNIT READY, one READ
-  EXPECT_EQ(f.bus.sent[1].CDBByte[1], 3 * 32);
-  ASSERT_EQ(ScsiWriteSectors(ctx, d, 2, 1, out.data()), 0u);
-  EXPECT_EQ(last().CDBByte[0], 0x2A);
-  EXPECT_EQ(last().CDBByte[1], 3 * 32);
-  EXPECT_EQ(last().SRB_Flags, SRB_DIR_OUT);
-  EXPECT_EQ(last().SRB_BufLen, 512u);
-
-  ScsiDevice& plain = device(2, false);
-  ASSERT_EQ(ScsiReadSectors(ctx, plain, 0, 1, out.data()), 0u);
-  EXPECT_EQ(plain.lun, 0);
+  ASSERT_EQ(ScsiReadSectors(f.ctx, d, 2, 1, out.data()), 0u);
+  EXPECT_EQ(f.bus.disk(0, 1)->reads, 5);  // one READ, no new search
+  EXPECT_EQ(lastBlock(f), "8 32768 14 10: 28 60 00 00 00 02 00 00 01 00");
+  ASSERT_EQ(ScsiWriteSectors(f.ctx, d, 2, 1, out.data()), 0u);
+  EXPECT_EQ(lastBlock(f), "16 512 14 10: 2A 60 00 00 00 02 00 00 01 00");
+  EXPECT_EQ(ScsiReadSectors(f.ctx, d, 0, 1, out.data()), kScsiCommandFailed);  // the 3rd
+  EXPECT_EQ(ScsiReadSectors(f.ctx, device(f, 2), 0, 1, out.data()), kScsiNotReady);
+  EXPECT_EQ(ScsiReadSectors(f.ctx, device(f, 4), 0, 1, out.data()), kScsiNotReady);
+  EXPECT_TRUE(f.tc.host.messages.empty());
+  // Waiting for readiness gives up after the 250th test, with a message.
+  f.units("0 5 disk 5 notready=249\n0 6 disk 6 notready=250");
+  EXPECT_TRUE(AspiWaitReady(f.ctx, 0, 5));
+  EXPECT_TRUE(f.tc.host.messages.empty());
+  EXPECT_FALSE(AspiWaitReady(f.ctx, 0, 6));
+  EXPECT_EQ(f.bus.disk(0, 5)->testUnitReadys + f.bus.disk(0, 6)->testUnitReadys, 500);
+  EXPECT_EQ(f.tc.host.messages, Texts{"SCSI device not ready (0,6)"});
 }
 
-TEST_F(Transport, FailuresGiveTheirCodesWithoutMessages) {
-  f.unit(1, SimUnitKind::Disk, patterned(8)).failRead = 2;
-  f.unit(2, SimUnitKind::Disk, patterned(8)).notReady = 1;
-  f.unit(3, SimUnitKind::CdRom, patterned(8));
-  f.unit(4, SimUnitKind::Disk, {});  // no medium
-  addUnits();
-  Bytes out(512);
-  ScsiDevice& failing = device(1, false);
-  EXPECT_EQ(ScsiReadSectors(ctx, failing, 0, 1, out.data()), 0u);
-  EXPECT_EQ(ScsiReadSectors(ctx, failing, 0, 1, out.data()), kScsiCommandFailed);
-  EXPECT_EQ(ScsiReadSectors(ctx, device(2, false), 0, 1, out.data()), kScsiNotReady);
-  EXPECT_EQ(ScsiReadSectors(ctx, device(4, false), 0, 1, out.data()), kScsiNotReady);
-  // A CD-ROM drive is never sent a write, even once its unit is known.
-  ScsiDevice& cd = device(3, true);
-  ASSERT_EQ(ScsiReadSectors(ctx, cd, 0, 1, out.data()), 0u);
-  Bytes before = f.image(3);
-  EXPECT_EQ(ScsiWriteSectors(ctx, cd, 0, 1, out.data()), kScsiCommandFailed);
-  EXPECT_EQ(f.bus.disk(0, 3)->writes, 0);
-  EXPECT_EQ(f.image(3), before);
-  // Nothing at target 6: refused at once, not polled to the limit.
-  unsigned long long clock = f.tc.host.clock;
-  EXPECT_EQ(ScsiReadSectors(ctx, device(6, false), 0, 1, out.data()), kScsiNotReady);
-  EXPECT_EQ(f.tc.host.clock, clock);
-  EXPECT_TRUE(f.tc.host.messages.empty());
-}
-
-TEST_F(Transport, WaitReadyGivesUpAfter250Tests) {
-  f.unit(1, SimUnitKind::Disk, patterned(8)).notReady = 249;
-  f.unit(2, SimUnitKind::Disk, patterned(8)).notReady = 250;
-  addUnits();
-  EXPECT_TRUE(AspiWaitReady(ctx, 0, 1));
-  EXPECT_TRUE(f.tc.host.messages.empty());
-  EXPECT_EQ(f.bus.disk(0, 1)->testUnitReadys, 250);
-  EXPECT_FALSE(AspiWaitReady(ctx, 0, 2));
-  EXPECT_EQ(f.bus.disk(0, 2)->testUnitReadys, 250);
-  EXPECT_EQ(f.tc.host.messages, std::vector<std::string>{"SCSI device not ready (0,2)"});
-}
-
-TEST_F(Transport, SendAndReceiveFillTheirBlocks) {
-  f.unit(1, SimUnitKind::Disk, patterned(8));
-  addUnits();
-  Bytes data(0x1234, 0x55);
-  // A disk refuses SEND: an error, not a message.
-  EXPECT_FALSE(AspiSend(ctx, 0, 1, data.data(), 0x12, 0x34));
-  const std::uint8_t sendCdb[6] = {0x0A, 0, 0, 0x12, 0x34, 0};
-  EXPECT_EQ(0, std::memcmp(last().CDBByte, sendCdb, 6));
-  EXPECT_EQ(last().SRB_BufLen, 0x1234u);
-  EXPECT_EQ(last().SRB_Flags, SRB_DIR_OUT);
-  EXPECT_EQ(last().SRB_CDBLen, 6);
-  Bytes reply(kSmdiReceiveSize);
-  EXPECT_FALSE(AspiReceive(ctx, 0, 1, reply.data()));
-  const std::uint8_t receiveCdb[6] = {0x08, 0, 0, 0x41, 0x00, 0};
-  EXPECT_EQ(0, std::memcmp(last().CDBByte, receiveCdb, 6));
-  EXPECT_EQ(last().SRB_BufLen, 16640u);
-  EXPECT_TRUE(f.tc.host.messages.empty());
+// A unit that never answers SEND or RECEIVE is named each time, and the bar
+// moves with the wait without passing its end; a refusal is an error only.
+TEST(Transport, SendAndReceiveFillTheirBlocksAndBoundTheirWaits) {
+  struct Hanging : SimScsiUnit {
+    using SimScsiUnit::SimScsiUnit;
+    SimOutcome send(const SimCommand&) override { return {false, SS_PENDING}; }
+    SimOutcome receive(const SimCommand&) override { return {false, SS_PENDING}; }
+  };
+  ScsiFixture f;
+  f.units("0 1 disk -");
+  f.bus.addUnit(std::make_unique<Hanging>(ParseBusText("0 2 sampler -", "").units.at(0)));
+  Bytes data(kSmdiReceiveSize, 0x55);
+  f.ctx.lcd.LcdSetProgressRange(0, 10);
+  EXPECT_FALSE(AspiSend(f.ctx, 0, 2, data.data(), 0x12, 0x34));
+  EXPECT_EQ(lastBlock(f), "16 4660 14 6: 0A 00 00 12 34 00");
+  EXPECT_FALSE(AspiReceive(f.ctx, 0, 2, data.data()));
+  EXPECT_EQ(lastBlock(f), "8 16640 14 6: 08 00 00 41 00 00");
+  EXPECT_EQ(f.ctx.lcd.LcdProgressPosition(), 2 * kSmdiPolls);
+  EXPECT_GE(f.ctx.lcd.LcdProgressEnd(), f.ctx.lcd.LcdProgressPosition());
+  EXPECT_FALSE(AspiSend(f.ctx, 0, 1, data.data(), 0, 1));  // refused: an error only
+  EXPECT_EQ(f.tc.host.messages, Texts(2, "Unable to send command to SCSI device (0,2)"));
 }
 
 // A unit that never completes one command costs one message and a bounded
 // wait, however often it is asked.
-TEST_F(Transport, AHungUnitIsNamedOnceAndNeverFreezesTheCaller) {
-  for (SimHang hang : {SimHang::TestUnitReady, SimHang::Inquiry, SimHang::Read, SimHang::Write}) {
-    ScsiFixture g;
-    SimUnitConfig c;
-    c.target = 5;
-    c.source = "C:\\disk.img";
-    c.hang = hang;
-    g.media.data(c.source) = patterned(8);
-    g.bus.addUnit(c);
-    ScsiDevice& d = g.ctx.scsi.scsiDevices[0];
-    d = ScsiDevice{};
-    d.target = 5;
-    d.lun = -1;
+TEST(Transport, AHungUnitIsNamedOnceAndNeverFreezesTheCaller) {
+  for (std::string h : {"tur", "inquiry", "read", "write"}) {
+    ScsiFixture f;
+    f.media.data("a.img") = patterned(8);
+    f.units("0 5 disk a.img hang=" + h);
+    ScsiDevice& d = device(f, 5);
     Bytes out(512);
     for (int round = 0; round < 2; ++round) {
-      bool inquiry = AspiInquiry(g.ctx, 0, 5);
-      std::uint32_t read = ScsiReadSectors(g.ctx, d, 0, 1, out.data());
-      std::uint32_t write = ScsiWriteSectors(g.ctx, d, 0, 1, out.data());
-      EXPECT_EQ(inquiry, hang != SimHang::Inquiry);
-      EXPECT_EQ(read != 0, hang == SimHang::TestUnitReady || hang == SimHang::Read);
-      EXPECT_EQ(write != 0, hang != SimHang::Inquiry);
+      EXPECT_EQ(AspiInquiry(f.ctx, 0, 5), h != "inquiry");
+      EXPECT_EQ(ScsiReadSectors(f.ctx, d, 0, 1, out.data()) != 0, h == "tur" || h == "read");
+      EXPECT_EQ(ScsiWriteSectors(f.ctx, d, 0, 1, out.data()) != 0, h != "inquiry");
     }
-    EXPECT_EQ(g.tc.host.messages,
-              std::vector<std::string>{"Unable to send command to SCSI device (0,5)"})
-        << static_cast<int>(hang);
-    EXPECT_LT(g.tc.host.clock, 60000u) << static_cast<int>(hang);
+    EXPECT_EQ(f.tc.host.messages, Texts{"Unable to send command to SCSI device (0,5)"}) << h;
+    EXPECT_LT(f.tc.host.clock, 60000u) << h;
   }
 }
 
-TEST_F(Transport, SmdiTimeoutsAreReportedEachTime) {
-  struct Hanging : SimScsiUnit {
-    using SimScsiUnit::SimScsiUnit;
-    SimOutcome send(const SimCommand&) override { return {false, SS_PENDING}; }
-  };
-  SimUnitConfig c;
-  c.target = 2;
-  c.kind = SimUnitKind::Sampler;
-  f.bus.addUnit(std::make_unique<Hanging>(c));
-  std::uint8_t byte = 0;
-  f.ctx.lcd.LcdSetProgressRange(0, 10);
-  EXPECT_FALSE(AspiSend(ctx, 0, 2, &byte, 0, 1));
-  EXPECT_FALSE(AspiSend(ctx, 0, 2, &byte, 0, 1));
-  EXPECT_EQ(f.tc.host.messages,
-            std::vector<std::string>(2, "Unable to send command to SCSI device (0,2)"));
-  // The bar moved with the wait and stayed within its end.
-  EXPECT_EQ(ctx.lcd.LcdProgressPosition(), 2 * kSmdiPolls);
-  EXPECT_GE(ctx.lcd.LcdProgressEnd(), ctx.lcd.LcdProgressPosition());
-}
-
-TEST_F(Transport, HostAdaptersComeFromOneAnswerOfTheManager) {
-  struct Case {
-    std::uint32_t info;
-    int adapters;
-  } cases[] = {{0x0102, 2}, {0x0128, 16}, {0xE800, 0}, {0x0100, 0}, {0x0402, 0}};
-  for (const Case& c : cases) {
-    ScsiFixture g;
-    g.bus.setSupportInfo(c.info);
-    EXPECT_EQ(AspiHostAdapters(g.ctx), c.adapters) << std::hex << c.info;
-    g.bus.setSupportInfo(0x0101);
-    EXPECT_EQ(AspiHostAdapters(g.ctx), c.adapters) << "asked again";
+TEST(Transport, HostAdaptersComeFromOneAnswerOfTheManager) {
+  for (auto [info, adapters] :
+       {std::pair{0x0102u, 2}, {0x0128u, 16}, {0xE800u, 0}, {0x0100u, 0}, {0x0402u, 0}}) {
+    ScsiFixture f;
+    f.bus.setSupportInfo(info);
+    EXPECT_EQ(AspiHostAdapters(f.ctx), adapters) << std::hex << info;
+    f.bus.setSupportInfo(0x0101);
+    EXPECT_EQ(AspiHostAdapters(f.ctx), adapters) << "asked again";
   }
-  ScsiFixture none;
-  AspiRelease(none.ctx);
-  EXPECT_EQ(AspiHostAdapters(none.ctx), 0);
-  Bytes out(512);
-  ScsiDevice d{};
-  EXPECT_EQ(ScsiReadSectors(none.ctx, d, 0, 1, out.data()), kScsiCommandFailed);
 }
 
 }  // namespace

@@ -8,146 +8,103 @@
 #include "esifs/bank_edit.h"
 #include "esifs/bank_transfer.h"
 #include "tests/scsi/scsi_fixture.h"
-#include "tests/support/disk_check.h"
-#include "tests/support/esi_image.h"
+#include "tests/support/memory_disk.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 const char kBankFile[] = "C:\\Work\\bank.e3x";
+enum Op { Import, Delete, Rename, Renumber };
 
+// Banks 0, 2 and 4 (bank 2 over three blocks) on a unit at target 1, listed.
 struct ScsiBanks {
   ScsiFixture f;
   Context& ctx = f.ctx;
-  EsiImage disk;
   std::vector<Bytes> data;
 
-  explicit ScsiBanks(SimUnitKind kind = SimUnitKind::Disk, int failRead = 0, int failWrite = 0) {
+  explicit ScsiBanks(const std::string& kind = "disk", const std::string& switches = "") {
+    EsiImage disk;
     for (int n = 0; n < 3; ++n) {
-      std::string name = "BANK " + std::to_string(n);
-      data.push_back(MakeBankData(n == 1 ? 150000 : 4000, name, n));
-      disk.addBank(n * 2, name, data.back());
+      data.push_back(MakeBankData(n == 1 ? 150000 : 4000, "BANK " + std::to_string(n), n));
+      disk.addBank(n * 2, "BANK " + std::to_string(n), data.back());
     }
-    SimUnitConfig& c = f.unit(1, kind, disk.bytes);
-    c.failRead = failRead;
-    c.failWrite = failWrite;
+    f.media.data("esi.img") = disk.bytes;
+    f.units("0 1 " + kind + " esi.img " + switches);
     f.scan();
-    listDevice();
+    listDevice(ctx, device(), false);
   }
-  void listDevice() { ::listDevice(ctx, device(), false); }
   int device() const { return f.deviceNodes().at(0); }
-  int bank(int number) const {
-    for (int i = 1; i < ctx.nodes.count; ++i) {
-      if (ctx.nodes[i].parent == device() && ctx.nodes[i].type == Bank &&
-          ctx.nodes[i].number == number)
-        return i;
-    }
-    return 0;
-  }
+  int bank(int number) const { return FindBank(ctx, device(), number); }
   Bytes exported(int number) {
     ctx.openFile = f.tc.files.open(kBankFile, FileOpen::CreateAlways);
     ctx.busy = 1;
     ExportBank(ctx, bank(number));
     return f.tc.files.data(kBankFile);
   }
-  void import(const Bytes& file) {
-    f.tc.files.data(kBankFile) = file;
-    ctx.openFile = f.tc.files.open(kBankFile, FileOpen::ReadExisting);
-    ctx.busy = 1;
-    ImportBank(ctx, device(), kBankFile);
-  }
-  std::string leftOver() {
-    std::string left = CheckDiskConsistency(f.image(1));
-    if (ctx.busy)
-      left += " busy";
-    if (ctx.openFile != kNoFile || f.tc.files.openCount() != 0)
-      left += " open file";
-    return left;
-  }
-};
-
-TEST(ScsiBanks, EveryOperationWorksOnAHardDisk) {
-  ScsiBanks s;
-  EXPECT_EQ(s.exported(2), MakeBankFile(s.data[1]));
-
-  Bytes incoming = MakeBankFile(MakeBankData(70000, "IMPORTED", 9));
-  s.import(incoming);
-  ASSERT_NE(s.bank(1), 0) << "the lowest free number";
-  EXPECT_EQ(s.exported(1), incoming);
-
-  ASSERT_TRUE(RenameBank(s.ctx, s.bank(4), "BANK 2", "RENAMED"));
-  s.listDevice();
-  EXPECT_STREQ(s.ctx.nodes[s.bank(4)].name, "RENAMED");
-
-  RenumberBank(s.ctx, s.bank(4), 0);
-  EXPECT_NE(s.bank(0), 0);
-  EXPECT_STREQ(s.ctx.nodes[s.bank(0)].name, "RENAMED");
-
-  s.ctx.busy = 1;
-  DeleteBank(s.ctx, s.bank(0));
-  EXPECT_EQ(s.bank(0), 0);
-  EXPECT_EQ(s.leftOver(), "");
-  EXPECT_TRUE(s.f.tc.host.messages.empty()) << s.f.tc.host.messages[0];
-}
-
-TEST(ScsiBanks, ACdRomDriveExportsAndIsNeverWritten) {
-  ScsiBanks s(SimUnitKind::CdRom);
-  ASSERT_EQ(s.ctx.nodes[s.device()].type, CdRomDrive);
-  EXPECT_EQ(s.f.send(makeRequest(QueryReadOnly, 0)), 1u);
-  for (int n : {0, 2, 4})
-    EXPECT_EQ(s.exported(n), MakeBankFile(s.data[n / 2])) << n;
-  const Bytes before = s.f.image(1);
-  Bytes sector(512);
-  EXPECT_EQ(s.f.transfer(WriteSectors, 0, 0, 1, sector.data(), 512),
-            kScsiCommandFailed | DiskOsTransferFailed);
-  EXPECT_EQ(s.f.bus.disk(0, 1)->writes, 0);
-  EXPECT_EQ(s.f.image(1), before);
-  EXPECT_EQ(s.leftOver(), "");
-}
-
-// Each read, then each write, of every operation fails in turn on the unit
-// itself: the operation ends with at most its one message and the disk
-// stays consistent.
-TEST(ScsiBanks, FailedTransfersLeaveAConsistentDisk) {
-  enum Op { Import, Delete, Rename, Renumber };
-  const Bytes incoming = MakeBankFile(MakeBankData(70000, "IMPORTED", 9));
-  auto run = [&](Op op, ScsiBanks& s) {
+  // Runs an operation on bank 2 and lists the device again; true when its
+  // result shows.
+  bool run(Op op) {
+    ctx.busy = op == Import || op == Delete;  // the worker operations
     switch (op) {
       case Import:
-        s.import(incoming);
-        break;
+        f.tc.files.data(kBankFile) = MakeBankFile(MakeBankData(70000, "IMPORTED", 9));
+        ctx.openFile = f.tc.files.open(kBankFile, FileOpen::ReadExisting);
+        ImportBank(ctx, device(), kBankFile);
+        return exported(1) == MakeBankFile(MakeBankData(70000, "IMPORTED", 9));
       case Delete:
-        s.ctx.busy = 1;
-        DeleteBank(s.ctx, s.bank(2));
-        break;
+        DeleteBank(ctx, bank(2));
+        return bank(2) == 0 && bank(4) != 0;
       case Rename:
-        RenameBank(s.ctx, s.bank(2), "BANK 1", "RENAMED");
-        break;
+        RenameBank(ctx, bank(2), "BANK 1", "RENAMED");
+        listDevice(ctx, device(), false);
+        return std::string(ctx.nodes[bank(2)].name) == "RENAMED";
       case Renumber:
-        RenumberBank(s.ctx, s.bank(2), 0);
-        break;
+        RenumberBank(ctx, bank(2), 0);
+        return exported(0) == MakeBankFile(data[1]);
     }
-  };
+    return false;
+  }
+  std::string leftOver() { return LeftOver(f.tc, f.media.data("esi.img")); }
+};
+
+// Every operation works on a hard disk. Then each read, then each write, of
+// every operation fails in turn on the unit itself: the operation ends with
+// at most its one message and the disk stays consistent.
+TEST(ScsiBanks, EveryOperationWorksOnAHardDiskAndFailuresLeaveItConsistent) {
+  const int readsBefore = ScsiBanks().f.bus.disk(0, 1)->reads;
   for (Op op : {Import, Delete, Rename, Renumber}) {
+    ScsiBanks clean;
+    EXPECT_TRUE(clean.run(op)) << op;
+    EXPECT_EQ(clean.leftOver(), "");
+    EXPECT_EQ(clean.f.tc.host.messages, std::vector<std::string>{}) << op;
     for (bool write : {false, true}) {
-      int failures = 0;
-      for (int n = 1;; ++n) {
-        ScsiBanks probe;
-        const int readsBefore = probe.f.bus.disk(0, 1)->reads;
-        ScsiBanks s(SimUnitKind::Disk, write ? 0 : readsBefore + n, write ? n : 0);
-        run(op, s);
+      int n = 1;
+      for (;; ++n) {
+        ScsiBanks s("disk", (write ? "failwrite=" : "failread=") +
+                                std::to_string(write ? n : readsBefore + n));
+        s.run(op);
         const SimDiskUnit& unit = *s.f.bus.disk(0, 1);
         if ((write ? unit.writes : unit.reads - readsBefore) < n)
           break;
-        ++failures;
-        SCOPED_TRACE("op " + std::to_string(op) + (write ? " write " : " read ") +
-                     std::to_string(n));
+        SCOPED_TRACE(std::to_string(op) + (write ? " write " : " read ") + std::to_string(n));
         EXPECT_LE(s.f.tc.host.messages.size(), 1u);
         EXPECT_EQ(s.leftOver(), "");
       }
-      EXPECT_GT(failures, 0) << op << write;
+      EXPECT_GT(n, 1) << op << write;
     }
   }
+}
+
+TEST(ScsiBanks, ACdRomDriveExportsAndIsNeverWritten) {
+  ScsiBanks cd("cdrom");
+  for (int n : {0, 2, 4})
+    EXPECT_EQ(cd.exported(n), MakeBankFile(cd.data[n / 2])) << n;
+  Bytes sector(512);
+  DiskOsRequest write = makeRequest(WriteSectors, 0);
+  write.bufI = reinterpret_cast<DiskOsWord>(sector.data());
+  write.bIsz = 512;
+  EXPECT_EQ(cd.f.send(write), kScsiCommandFailed | DiskOsTransferFailed);
+  EXPECT_EQ(cd.f.bus.disk(0, 1)->writes, 0);
+  EXPECT_EQ(cd.leftOver(), "");
 }
 
 }  // namespace

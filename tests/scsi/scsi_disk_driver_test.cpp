@@ -1,11 +1,9 @@
-// The SCSI disk driver's scan, its nodes and the checksum conversion, over
-// the simulated bus.
+// The SCSI disk driver's scan, its nodes, names and listing, and the
+// checksum conversion, over the simulated bus.
 #include "scsi/scsi_disk_driver.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,9 +12,6 @@
 #include "tests/support/esi_image.h"
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-using namespace std::string_literals;
 
 // An ESi disk with one bank. Sector 0 has bytes in the gap that only the
 // older checksum leaves out, so the two forms differ.
@@ -28,160 +23,90 @@ Bytes esiDisk(bool gapped = false) {
   s[220] = 0x21;
   s[223] = 0x7E;
   StoreChecksum(s, gapped ? DiskInfoChecksumGapped(s) : DiskInfoChecksumV2(s));
-  return image.file(static_cast<std::uint32_t>(image.bytes.size() / 512));
+  return image.bytes;
 }
-
-const char kQuestion[] =
-    "The following drive is not backwards compatible with ESi OS v2.\r\n\r\n"
-    "SEAGATE ST32550N (0, 1)\r\n\r\nKorrin will now make the drive backwards compatible";
 
 TEST(ScsiScan, ShowsEsiFixedDisksAndEveryRemovableDriveInTargetOrder) {
   ScsiFixture f;
-  Bytes plain(64 * 512, 0);
-  f.unit(0, SimUnitKind::Disk, plain, "IBM", "DORS");  // no ESi disk: not shown
-  f.unit(1, SimUnitKind::Disk, esiDisk());
-  f.unit(2, SimUnitKind::Sampler, {}, "E-MU", "E4");  // processor: not this driver's
-  f.unit(3, SimUnitKind::CdRom, esiDisk(), "TOSHIBA", "XM-5701");
-  f.unit(4, SimUnitKind::Removable, {}, "SYQUEST", "SQ5200C");
-  f.unit(5, SimUnitKind::Optical, esiDisk(), "FUJITSU", "M2512A");
-  int before = f.ctx.lcd.LcdProgressPosition();
+  f.media.data("plain.img") = Bytes(64 * 512);
+  f.media.data("esi.img") = f.media.data("cd.img") = f.media.data("mo.img") = esiDisk();
+  f.units(
+      "0 0 disk plain.img vendor=IBM product=DORS\n"  // no ESi disk
+      "0 1 disk esi.img vendor=SEAGATE product=ST32550N\n"
+      "0 2 sampler -\n"  // a processor: not this driver's
+      "0 3 cdrom cd.img vendor=TOSHIBA product=XM-5701\n"
+      "0 4 removable - \"vendor=SYQUEST \" product=SQ5200C\n"
+      "0 5 optical mo.img vendor=FUJITSU product=M2512A\n"
+      "0 6 removable - \"vendor= \" \"product= \"\n");  // blank texts, as some drives give
+  const int before = f.ctx.lcd.LcdProgressPosition();
   f.scan();
-  // One adapter: 11 after each of the 8 targets.
-  EXPECT_EQ(f.ctx.lcd.LcdProgressPosition() - before, 88);
+  EXPECT_EQ(f.ctx.lcd.LcdProgressPosition() - before, 88);  // 11 after each target
 
-  struct Shown {
-    int type;
-    const char* name;
-    int target;
-  } expected[] = {{FixedDisk, "SEAGATE ST32550N (0, 1)", 1},
-                  {CdRomDrive, "TOSHIBA XM-5701 (0, 3)", 3},
-                  {RemovableDisk, "SYQUEST SQ5200C (0, 4)", 4},
-                  {RemovableDisk, "FUJITSU M2512A (0, 5)", 5}};
+  // Type, name, device number, target and QueryReadOnly of each device shown.
   std::vector<int> nodes = f.deviceNodes();
-  ASSERT_EQ(nodes.size(), 4u);
-  ASSERT_EQ(f.driver->deviceCount(), 4);
-  for (int d = 0; d < 4; ++d) {
+  Texts shownDevices;
+  for (int d = 0; d < static_cast<int>(nodes.size()); ++d) {
     const TreeNode& n = f.ctx.nodes[nodes[d]];
-    EXPECT_EQ(n.type, expected[d].type);
-    EXPECT_STREQ(n.name, expected[d].name);
-    EXPECT_EQ(n.device, d);
-    const ScsiDevice& unit = f.ctx.scsi.scsiDevices[f.driver->entry(d).scsiSlot];
-    EXPECT_EQ(unit.target, expected[d].target);
-    EXPECT_EQ(f.send(makeRequest(QueryReadOnly, d)), d == 1 ? 1u : 0u);
+    shownDevices.push_back(
+        std::to_string(n.type) + " " + n.name + " " + std::to_string(n.device) + " " +
+        std::to_string(f.ctx.scsi.scsiDevices[f.driver->entry(d).scsiSlot].target) + " " +
+        std::to_string(f.send(makeRequest(QueryReadOnly, d))));
   }
+  EXPECT_EQ(shownDevices,
+            (Texts{"9 SEAGATE ST32550N (0, 1) 0 1 0", "11 TOSHIBA XM-5701 (0, 3) 1 3 1",
+                   "10 SYQUEST SQ5200C (0, 4) 2 4 0", "10 FUJITSU M2512A (0, 5) 3 5 0",
+                   "10   (0, 6) 4 6 0"}));
   // The non-ESi disk keeps its record; the processor does not.
-  EXPECT_EQ(f.ctx.scsi.scsiDeviceCount, 5);
-  // Device 0's requests reach target 1, not the unit at target 0.
-  Bytes sector(512);
-  f.bus.sent.clear();
-  ASSERT_EQ(f.transfer(ReadSectors, 0, 0, 1, sector.data(), 512), 0u);
-  for (const SrbExecScsiCmd& srb : f.bus.sent)
-    EXPECT_EQ(srb.SRB_Target, 1);
-  EXPECT_TRUE(f.tc.host.messages.empty());
-}
-
-TEST(ScsiScan, NoWorkingManagerMeansNoDevicesAndNoMessage) {
-  for (std::uint32_t info : {0xE800u, 0x0100u}) {
-    ScsiFixture f;
-    f.bus.setSupportInfo(info);
-    f.unit(1, SimUnitKind::Disk, esiDisk());
-    f.scan();
-    EXPECT_TRUE(f.deviceNodes().empty());
-    EXPECT_EQ(f.bus.sent.size(), 0u);
-    EXPECT_TRUE(f.tc.host.messages.empty());
-  }
-}
-
-TEST(ScsiScan, NamesComeFromInquiryTextsAndGoOutThroughGetDeviceNames) {
-  struct Blank : SimScsiUnit {
-    using SimScsiUnit::SimScsiUnit;
-    SimOutcome inquiry(const SimCommand& c) override {
-      std::memset(c.data, 0, c.dataLength);
-      c.data[1] = 0x80;
-      std::memset(c.data + 8, ' ', 24);
-      return {true, SS_COMP};
-    }
-  };
-  ScsiFixture f;
-  SimUnitConfig blank;
-  blank.target = 2;
-  f.bus.addUnit(std::make_unique<Blank>(blank));
-  f.unit(3, SimUnitKind::Removable, {}, "IOMEGA  ", "ZIP 100");
-  std::vector<std::string> shown;
-  f.tc.host.onSleep = [&](unsigned) {
-    std::string row;
-    for (int c = 0; c < 40; ++c)
-      row += static_cast<char>(f.ctx.lcd.at(f.ctx.lcd.LcdCurrentPage(), 4, c));
-    shown.push_back(row.substr(0, row.find_last_not_of(" \0"s) + 1));
-  };
-  f.scan();
-  EXPECT_STREQ(f.ctx.scsi.scsiDevices[0].description, "<no device name>");
-  EXPECT_NE(std::find(shown.begin(), shown.end(), "<no device name>"), shown.end());
-  ASSERT_EQ(f.driver->deviceCount(), 2);
+  EXPECT_EQ(f.ctx.scsi.scsiDeviceCount, 6);
+  EXPECT_STREQ(f.ctx.scsi.scsiDevices[5].description, "<no device name>");
   char record[600] = {};
   DiskOsRequest names = makeSubRequest(GetDeviceNames);
-  names.drv = 1;
+  names.drv = 2;
   names.par0 = reinterpret_cast<DiskOsWord>(record);
   ASSERT_EQ(f.send(names), 0u);
-  EXPECT_STREQ(record + 12, "IOMEGA ZIP 100");
-  EXPECT_STREQ(record + 272, "IOMEGA ZIP 100 (0, 3)");
+  EXPECT_STREQ(record + 12, "SYQUEST SQ5200C");
+  EXPECT_STREQ(record + 272, "SYQUEST SQ5200C (0, 4)");
+
+  // Device 0's listing reaches target 1, not the unit at target 0; the
+  // drive without a medium lists nothing and is not ready.
+  listDevice(f.ctx, nodes[0], false);
+  listDevice(f.ctx, f.deviceNodes()[2], false);
+  nodes = f.deviceNodes();
+  EXPECT_EQ(f.ctx.nodes[firstChild(f.ctx, nodes[0])].number, 4);
+  EXPECT_EQ(firstChild(f.ctx, nodes[2]), 0);
+  EXPECT_EQ(f.ctx.nodes[nodes[2]].ready, 0);
+  EXPECT_TRUE(f.tc.host.messages.empty());
 }
 
-TEST(ScsiConversion, OkWritesTheV2ChecksumAndCancelLeavesSectorZero) {
-  for (bool ok : {true, false}) {
-    ScsiFixture f;
-    f.unit(1, SimUnitKind::Disk, esiDisk(true));
-    const Bytes before = f.image(1);
-    f.tc.host.answers.push_back(ok);
-    f.scan();
-    EXPECT_EQ(f.tc.host.questions, std::vector<std::string>{kQuestion});
-    ASSERT_EQ(f.deviceNodes().size(), 1u) << "shown either way";
-    Bytes expected = before;
-    if (ok)
-      expected = esiDisk(false);
-    EXPECT_EQ(0, std::memcmp(f.image(1).data(), expected.data(), 512)) << ok;
-    EXPECT_EQ(0, std::memcmp(f.image(1).data() + 512, before.data() + 512, before.size() - 512));
-    EXPECT_TRUE(f.tc.host.messages.empty());
-  }
-}
-
-TEST(ScsiConversion, AFailedWriteIsReportedAndADamagedSectorIsNeverWritten) {
+TEST(ScsiConversion, OkWritesTheV2ChecksumCancelAndDamageLeaveSectorZero) {
   ScsiFixture f;
-  f.unit(1, SimUnitKind::Disk, esiDisk(true)).failWrite = 1;
   Bytes damaged = esiDisk(true);
   damaged[0x1FF] ^= 0x5A;  // neither checksum holds
-  f.unit(2, SimUnitKind::Disk, damaged);
-  f.unit(3, SimUnitKind::Disk, esiDisk(false));  // already compatible
+  const Texts images = {"ok", "cancel", "fails", "damaged", "v2"};
+  const Bytes contents[] = {esiDisk(true), esiDisk(true), esiDisk(true), damaged, esiDisk(false)};
+  for (int i = 0; i < 5; ++i) {
+    f.media.data(images[i]) = contents[i];
+    f.units("0 " + std::to_string(i + 1) + " disk " + images[i] + (i == 2 ? " failwrite=1" : "") +
+            " vendor=SEAGATE product=ST32550N");
+  }
+  f.tc.host.answers = {true, false, true};
   f.scan();
-  EXPECT_EQ(f.tc.host.questions.size(), 1u);
-  EXPECT_EQ(f.tc.host.messages,
-            std::vector<std::string>{"Unable to make drive backwards compatible"});
-  EXPECT_EQ(f.image(2), damaged);
-  std::vector<int> nodes = f.deviceNodes();
-  ASSERT_EQ(nodes.size(), 2u);
-  EXPECT_STREQ(f.ctx.nodes[nodes[0]].name, "SEAGATE ST32550N (0, 1)");
-  EXPECT_STREQ(f.ctx.nodes[nodes[1]].name, "SEAGATE ST32550N (0, 3)");
-}
-
-TEST(ScsiListing, RemovableDriveWithoutMediumListsNothingAndIsNotReady) {
-  ScsiFixture f;
-  f.unit(4, SimUnitKind::Removable, {});
-  f.unit(5, SimUnitKind::Removable, esiDisk());
-  f.scan();
-  std::vector<int> nodes = f.deviceNodes();
-  ASSERT_EQ(nodes.size(), 2u);
-  listDevice(f.ctx, nodes[0], false);
-  nodes = f.deviceNodes();  // the placeholder went, later nodes moved down
-  listDevice(f.ctx, nodes[1], false);
-  nodes = f.deviceNodes();
-  EXPECT_EQ(firstChild(f.ctx, nodes[0]), 0);
-  EXPECT_EQ(f.ctx.nodes[nodes[0]].ready, 0);
-  EXPECT_EQ(f.ctx.nodes[nodes[1]].ready, 1);
-  int bank = firstChild(f.ctx, nodes[1]);
-  ASSERT_NE(bank, 0);
-  EXPECT_EQ(f.ctx.nodes[bank].type, Bank);
-  EXPECT_EQ(f.ctx.nodes[bank].number, 4);
-  EXPECT_TRUE(f.tc.host.messages.empty());
+  auto question = [](int target) {
+    return "The following drive is not backwards compatible with ESi OS v2.\r\n\r\n"
+           "SEAGATE ST32550N (0, " +
+           std::to_string(target) + ")\r\n\r\nKorrin will now make the drive backwards compatible";
+  };
+  const std::string failed = "Unable to make drive backwards compatible";
+  EXPECT_EQ(f.tc.host.messages, Texts{failed});
+  EXPECT_EQ(f.tc.host.systemModal, (Texts{question(1), question(2), question(3), failed}));
+  EXPECT_EQ(f.media.data("ok"), esiDisk(false));
+  for (int i = 1; i < 5; ++i)
+    EXPECT_EQ(f.media.data(images[i]), contents[i]) << images[i];
+  Texts names;
+  for (int node : f.deviceNodes())
+    names.push_back(f.ctx.nodes[node].name);
+  EXPECT_EQ(names, (Texts{"SEAGATE ST32550N (0, 1)", "SEAGATE ST32550N (0, 2)",
+                          "SEAGATE ST32550N (0, 3)", "SEAGATE ST32550N (0, 5)"}));
 }
 
 }  // namespace

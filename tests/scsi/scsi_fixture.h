@@ -9,8 +9,12 @@
 #include "core/context.h"
 #include "scsi/aspi_transport.h"
 #include "scsi/scsi_disk_driver.h"
+#include "sim/bus_file.h"
 #include "sim/scsi_bus.h"
 #include "tests/support/test_context.h"
+
+using Bytes = std::vector<std::uint8_t>;
+using Texts = std::vector<std::string>;
 
 struct ScsiFixture {
   TestContext tc;
@@ -28,47 +32,15 @@ struct ScsiFixture {
   }
   ~ScsiFixture() { AspiRelease(ctx); }
 
-  // A unit on adapter 0 over an image (empty bytes: no medium).
-  SimUnitConfig& unit(int target, SimUnitKind kind, const std::vector<std::uint8_t>& image,
-                      const std::string& vendor = "SEAGATE",
-                      const std::string& product = "ST32550N") {
-    SimUnitConfig c;
-    c.target = target;
-    c.kind = kind;
-    c.vendor = vendor;
-    c.product = product;
-    if (!image.empty()) {
-      c.source = "C:\\esi\\unit" + std::to_string(target) + ".img";
-      media.data(c.source) = image;
-    }
-    pending.push_back(c);
-    return pending.back();
+  // Puts the units of a bus description on the bus; their sources name
+  // files of media.
+  void units(const std::string& description) {
+    for (const SimUnitConfig& unit : ParseBusText(description, "").units)
+      bus.addUnit(unit);
   }
-  // Puts the units on the bus and scans.
-  void scan() {
-    for (const SimUnitConfig& c : pending)
-      bus.addUnit(c);
-    pending.clear();
-    DiskOsRequest r = makeRequest(Scan);
-    r.diskOs = static_cast<DiskOsWord>(driver->ownIndex());
-    SendDiskOs(ctx, r);
-  }
-  std::vector<std::uint8_t>& image(int target) {
-    return media.data("C:\\esi\\unit" + std::to_string(target) + ".img");
-  }
-  std::uint32_t send(DiskOsRequest r) {
-    r.diskOs = static_cast<DiskOsWord>(driver->ownIndex());
-    return SendDiskOs(ctx, r);
-  }
-  std::uint32_t transfer(std::uint32_t code, int drv, std::uint32_t first, std::uint32_t count,
-                         std::uint8_t* buffer, std::uint32_t size) {
-    DiskOsRequest r = makeRequest(code, static_cast<DiskOsWord>(drv));
-    r.par0 = first;
-    r.par1 = count;
-    r.bufI = reinterpret_cast<DiskOsWord>(buffer);
-    r.bIsz = size;
-    return send(r);
-  }
+  // Requests go to slot 0, the driver's.
+  std::uint32_t send(DiskOsRequest r) { return SendDiskOs(ctx, r); }
+  void scan() { send(makeRequest(Scan)); }
   // The device nodes under "SCSI Disks", in order.
   std::vector<int> deviceNodes() const {
     std::vector<int> nodes;
@@ -78,6 +50,4 @@ struct ScsiFixture {
     }
     return nodes;
   }
-
-  std::vector<SimUnitConfig> pending;
 };

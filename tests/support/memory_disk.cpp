@@ -86,7 +86,7 @@ void DiskScenario::list() {
   listDevice(ctx, device, false);
 }
 
-int DiskScenario::bank(int number) const {
+int FindBank(const Context& ctx, int device, int number) {
   const NodeTable& t = ctx.nodes;
   for (int i = 1; i < t.count; ++i) {
     if (t[i].parent == device && t[i].type == Bank && t[i].number == number)
@@ -106,7 +106,8 @@ std::vector<int> DiskScenario::bankNumbers() const {
   return numbers;
 }
 
-std::string DiskScenario::leftOver() const {
+std::string LeftOver(const TestContext& tc, const std::vector<std::uint8_t>& disk) {
+  const Context& ctx = tc.ctx;
   std::string left;
   if (ctx.busy)
     left += "busy; ";
@@ -114,5 +115,5 @@ std::string DiskScenario::leftOver() const {
     left += "open file; ";
   if (ctx.lcd.LcdCurrentPage() != 0)
     left += "progress page; ";
-  return left + CheckDiskConsistency(image.bytes);
+  return left + CheckDiskConsistency(disk);
 }

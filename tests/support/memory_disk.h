@@ -47,19 +47,23 @@ class MemoryDisk : public DiskOsDriver {
   int devices_ = 0;
 };
 
+// The bank node of a number under a device node, 0 when it shows none.
+int FindBank(const Context& ctx, int device, int number);
+// Whatever a bank operation must not leave behind however it ended: the
+// busy flag, an open file, the progress page, a disk that breaks the
+// consistency rules. Empty when it ended cleanly.
+std::string LeftOver(const TestContext& tc, const std::vector<std::uint8_t>& disk);
+
 // A program context with one listed image of an ESi disk on a memory disk.
 struct DiskScenario {
   explicit DiskScenario(const EsiLayout& layout = EsiLayout());
   // Lists the device anew, as after a refresh.
   void list();
   // The bank node of a number, 0 when the device shows none.
-  int bank(int number) const;
+  int bank(int number) const { return FindBank(ctx, device, number); }
   std::vector<int> bankNumbers() const;
   const TreeNode& node(int index) const { return tc.ctx.nodes[index]; }
-  // Whatever a bank operation must not leave behind however it ended: the
-  // busy flag, an open file, the progress page, a disk that breaks the
-  // consistency rules. Empty when it ended cleanly.
-  std::string leftOver() const;
+  std::string leftOver() const { return LeftOver(tc, image.bytes); }
 
   TestContext tc;
   Context& ctx = tc.ctx;
