@@ -33,6 +33,7 @@ struct BasicTestContext {
     ctx.nodes.shownNode = -1;
     ctx.diskOses = DiskOsTable{};
     ctx.busy = 0;
+    ctx.scsi = ScsiUnits();
     files = MemoryFiles();
     registry = MemoryRegistry();
     views = MemoryViews();
