@@ -1,6 +1,7 @@
 // The menu commands: what each one opens or starts for the node it acts on.
 #include "app/commands.h"
 #include "app/shell_context.h"
+#include "media/disk_image_driver.h"
 #include "media/image_commands.h"
 
 namespace {
@@ -55,8 +56,15 @@ void startWithFile(ShellContext& ctx, FileDialog kind, const std::string& initia
 
 void addImage(ShellContext& ctx, int target) {
   ctx.busy = 1;
-  if (ctx.shell.ui)
-    ctx.shell.ui->runDialog(AddImageDialog, target);
+  ShellUi* ui = ctx.shell.ui;
+  // Disk images are only ever added, never created: the sampler formats them.
+  if (auto* driver = DiskImageDriverAt(ctx, ctx.nodes[target].diskOs)) {
+    std::string path;
+    if (ui && ui->chooseFile(FileDialog::AddDiskImage, "", &path))
+      driver->AddImageFile(path);
+  } else if (ui) {
+    ui->runDialog(AddImageDialog, target);
+  }
   ctx.busy = 0;
 }
 

@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include "app/shell_context.h"
+#include "media/disk_image_driver.h"
 
 NodeClass nodeClass(int type) {
   switch (type) {
@@ -107,6 +108,18 @@ static std::uint32_t deviceCount(ShellContext& ctx, int diskOsNode) {
 
 constexpr std::uint32_t kMaxOpenImages = 4;
 
+// The images a driver node's driver can hold open.
+static std::uint32_t openImageLimit(ShellContext& ctx, int diskOsNode) {
+  return DiskImageDriverAt(ctx, ctx.nodes[diskOsNode].diskOs) ? kMaxDiskImages : kMaxOpenImages;
+}
+
+// Whether a device node belongs to the disk image driver, whose images can
+// be listed anew (a CD image cannot).
+static bool isDiskImage(ShellContext& ctx, int node) {
+  int diskOs = findDiskOsNode(ctx, node);
+  return diskOs != 0 && DiskImageDriverAt(ctx, ctx.nodes[diskOs].diskOs);
+}
+
 int commandTarget(const ShellContext& ctx) {
   const ShellState& s = ctx.shell;
   if (s.lastView == View::List)
@@ -150,7 +163,7 @@ MenuEnables menuEnablesFor(ShellContext& ctx, int node) {
   bool one = ctx.shell.selectedCount == 1;
   switch (n.type) {
     case DiskOsNode:
-      if (one && n.canAddDevices == 1 && deviceCount(ctx, node) < kMaxOpenImages)
+      if (one && n.canAddDevices == 1 && deviceCount(ctx, node) < openImageLimit(ctx, node))
         m.enable(CmdAdd);
       break;
     case Bank:
@@ -198,6 +211,8 @@ MenuEnables menuEnablesFor(ShellContext& ctx, int node) {
     case ImageFile:
       if (one) {
         m.enable(CmdRemove);
+        if (isDiskImage(ctx, node))
+          m.enable(CmdDiskRefresh);
         if (n.ready) {
           m.enable(CmdImportBank);
           m.enable(CmdImportEmptyBank);

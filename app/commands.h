@@ -60,7 +60,7 @@ enum DialogId : int {
   RenumberBankDialog = 205,
 };
 
-enum class FileDialog { ExportBank, ReceiveSample, ImportBank, WavToFloppy };
+enum class FileDialog { ExportBank, ReceiveSample, ImportBank, WavToFloppy, AddDiskImage };
 
 enum class View { Tree, List };
 

@@ -8,7 +8,8 @@ struct ShellContext;
 class DiskOsDriver;
 
 // Creates the drivers that exist (kept in the context for the whole run), in
-// slot order: SCSI disks, CD image files, floppy drives, samplers.
+// slot order: SCSI disks, CD image files, floppy drives, samplers, then disk
+// image files.
 std::vector<DiskOsDriver*> createDrivers(Context& ctx);
 
 // Fills the command hooks with the operations that exist.

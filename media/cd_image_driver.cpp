@@ -23,10 +23,6 @@ constexpr int kCountValueString = 301;
 constexpr int kNamesPathAt = 12;
 constexpr int kNamesDisplayAt = 272;
 
-std::string entryName(int entry) {
-  return std::to_string(entry);
-}
-
 }  // namespace
 
 CdImageDriver::CdImageDriver(Context& context) : DiskOsDriver(context, kCodeMask, kSubCodeMask) {}
@@ -173,28 +169,21 @@ std::uint32_t CdImageDriver::readSectors(int drv, std::uint32_t first, std::uint
   return result == 0 ? 0 : result | DiskOsTransferFailed;
 }
 
-RegKey CdImageDriver::openListKey() {
-  if (ctx.settingsKey == kNoKey)
-    return kNoKey;
-  return ctx.registry.createKey(ctx.settingsKey, ctx.host.loadString(kListKeyString));
+ImageListKey CdImageDriver::listKey() {
+  return ImageListKey{ctx.host.loadString(kListKeyString), ctx.host.loadString(kCountValueString)};
 }
 
 void CdImageDriver::ScanImageList() {
-  Registry& registry = ctx.registry;
-  RegKey key = openListKey();
-  std::uint32_t files = 0;
-  if (key == kNoKey || !registry.readNumber(key, ctx.host.loadString(kCountValueString), &files))
-    files = 0;
+  const ImageListKey list = listKey();
+  RegKey key = OpenImageListKey(ctx, list);
   // The whole stored list is kept, though only the first kMaxImages that
   // open are used: renumbering a clamped count would lose the entries past
   // it. A count beyond any real list is taken as no list at all.
-  listCount_ = files <= kMaxListEntries ? static_cast<int>(files) : 0;
+  listCount_ = ReadImageListCount(ctx, key, list);
   // An entry that fails to open is removed and the next one moves into its
   // place, so i advances only past entries that stayed.
   for (int i = 1; i <= listCount_ && deviceCount_ < kMaxImages;) {
-    std::string path;
-    if (!registry.readString(key, entryName(i), kImagePathSize, &path))
-      path.clear();
+    std::string path = ReadImageListEntry(ctx, key, i);
     int before = listCount_;
     OpenImageFile(i - 1, path);
     if (listCount_ == before)
@@ -204,7 +193,7 @@ void CdImageDriver::ScanImageList() {
       ctx.lcd.LcdAdvanceProgress(100 / shown - 1);
   }
   if (key != kNoKey)
-    registry.closeKey(key);
+    ctx.registry.closeKey(key);
 }
 
 void CdImageDriver::OpenImageFile(int listIndex, const std::string& path) {
@@ -242,21 +231,11 @@ void CdImageDriver::OpenImageFile(int listIndex, const std::string& path) {
 void CdImageDriver::RemoveImageListEntry(int listIndex) {
   if (listIndex < 0 || listIndex >= listCount_)
     return;
-  Registry& registry = ctx.registry;
-  RegKey key = openListKey();
+  const ImageListKey list = listKey();
+  RegKey key = OpenImageListKey(ctx, list);
   if (key != kNoKey) {
-    for (int k = listIndex + 2; k <= listCount_; ++k) {
-      std::string path;
-      if (registry.readString(key, entryName(k), kImagePathSize, &path)) {
-        registry.writeString(key, entryName(k - 1), path);
-      } else {
-        registry.deleteValue(key, entryName(k - 1));
-      }
-    }
-    registry.deleteValue(key, entryName(listCount_));
-    registry.writeNumber(key, ctx.host.loadString(kCountValueString),
-                         static_cast<std::uint32_t>(listCount_ - 1));
-    registry.closeKey(key);
+    RemoveImageListEntryAt(ctx, key, list, listIndex, listCount_);
+    ctx.registry.closeKey(key);
   }
   --listCount_;
 }
@@ -268,20 +247,11 @@ void CdImageDriver::AddImageFile(const std::string& chosenName) {
   // Entry k stands for device k - 1, so the new entry goes right after the
   // open images; registered images that were never opened move up one.
   int entry = deviceCount_ + 1;
-  RegKey key = openListKey();
+  const ImageListKey list = listKey();
+  RegKey key = OpenImageListKey(ctx, list);
   if (key != kNoKey) {
-    Registry& registry = ctx.registry;
-    for (int k = listCount_; k >= entry; --k) {
-      std::string moved;
-      if (registry.readString(key, entryName(k), kImagePathSize, &moved))
-        registry.writeString(key, entryName(k + 1), moved);
-      else
-        registry.deleteValue(key, entryName(k + 1));
-    }
-    registry.writeString(key, entryName(entry), path);
-    registry.writeNumber(key, ctx.host.loadString(kCountValueString),
-                         static_cast<std::uint32_t>(listCount_ + 1));
-    registry.closeKey(key);
+    InsertImageListEntryAt(ctx, key, list, entry, listCount_, path);
+    ctx.registry.closeKey(key);
   }
   ++listCount_;
   LcdDisplay& lcd = ctx.lcd;

@@ -6,13 +6,11 @@
 #include <string>
 
 #include "diskos/driver.h"
+#include "media/image_list.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 
 constexpr int kMaxImages = 4;
-// Registered images the list may hold; a "Files" value above it is damage.
-constexpr int kMaxListEntries = 1000;
-constexpr int kImagePathSize = 260;
 
 struct ImageDevice {
   int diskOs;
@@ -55,8 +53,8 @@ class CdImageDriver : public DiskOsDriver {
   std::uint32_t transfer(DiskOsRequest& request, bool write);
   std::uint32_t readSectors(int drv, std::uint32_t first, std::uint32_t n, std::uint8_t* buffer);
   bool validDevice(DiskOsWord drv) const { return drv < static_cast<DiskOsWord>(deviceCount_); }
-  // The "ISO" key below the settings key, created if missing; kNoKey on failure.
-  RegKey openListKey();
+  // The "ISO" key and its "Files" value, named by the string table.
+  ImageListKey listKey();
 
   ImageDevice devices_[kMaxImages] = {};
   int deviceCount_ = 0;

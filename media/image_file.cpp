@@ -8,23 +8,6 @@ namespace {
 
 constexpr std::uint64_t kSectorBytes = 512;
 
-// Appends zero bytes at the end of the file until it is length bytes long.
-bool appendZeros(Files& files, FileHandle file, std::uint64_t from, std::uint64_t length) {
-  static const std::uint8_t zeros[32768] = {};
-  if (from >= length)
-    return true;
-  if (!files.seekEnd(file))
-    return false;
-  while (from < length) {
-    std::uint32_t step =
-        static_cast<std::uint32_t>(std::min<std::uint64_t>(length - from, sizeof zeros));
-    if (!files.write(file, zeros, step))
-      return false;
-    from += step;
-  }
-  return true;
-}
-
 // Sectors on the disk the image holds, from its disk information sector; 0
 // when the file holds none.
 std::uint64_t diskSectors(Files& files, FileHandle file) {
@@ -41,6 +24,22 @@ std::uint64_t roundUpToCdSector(std::uint64_t bytes) {
 }
 
 }  // namespace
+
+bool AppendZeros(Files& files, FileHandle file, std::uint64_t from, std::uint64_t length) {
+  static const std::uint8_t zeros[32768] = {};
+  if (from >= length)
+    return true;
+  if (!files.seekEnd(file))
+    return false;
+  while (from < length) {
+    std::uint32_t step =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(length - from, sizeof zeros));
+    if (!files.write(file, zeros, step))
+      return false;
+    from += step;
+  }
+  return true;
+}
 
 bool ClampToCdCapacity(std::uint8_t* s) {
   DiskInfo d = ReadDiskInfo(s);
@@ -116,7 +115,7 @@ std::uint32_t WriteImageSectors(Files& files, FileHandle file, std::uint32_t fir
   if (!files.size(file, &length))
     return kImageFileError;
   // Zeros in whole CD sectors until the file reaches the first sector written.
-  if (length < offset && !appendZeros(files, file, length, roundUpToCdSector(offset))) {
+  if (length < offset && !AppendZeros(files, file, length, roundUpToCdSector(offset))) {
     return kImageFileError;
   }
   if (!files.seek(file, offset) || !files.write(file, buffer, static_cast<std::uint32_t>(bytes))) {
@@ -128,7 +127,7 @@ std::uint32_t WriteImageSectors(Files& files, FileHandle file, std::uint32_t fir
   // so the file system is not asked again for every unit.
   std::uint64_t end =
       std::max(length < offset ? roundUpToCdSector(offset) : length, offset + bytes);
-  if (!appendZeros(files, file, end, roundUpToCdSector(end)))
+  if (!AppendZeros(files, file, end, roundUpToCdSector(end)))
     return kImageFileError;
   return 0;
 }

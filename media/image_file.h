@@ -30,6 +30,10 @@ std::uint32_t ReadImageSectors(Files& files, FileHandle file, std::uint32_t firs
 std::uint32_t WriteImageSectors(Files& files, FileHandle file, std::uint32_t first, std::uint32_t n,
                                 const std::uint8_t* buffer);
 
+// Appends zero bytes at the end of a file from bytes long until it is length
+// bytes long; false when a write fails.
+bool AppendZeros(Files& files, FileHandle file, std::uint64_t from, std::uint64_t length);
+
 // The text after the last backslash (one in the first character does not
 // count); the whole path when there is none.
 std::string ImageFileName(const std::string& path);

@@ -10,6 +10,8 @@ const char kBankFilter[] =
 const char kSampleFilter[] = "Wave bank files (*.wav)\0*.wav\0All files (*.*)\0*.*\0";
 const char kWavFilter[] = "Wave files (*.wav)\0*.wav\0All files (*.*)\0*.*\0";
 const char kImageFilter[] = "ISO image files (*.iso)\0*.iso\0All files (*.*)\0*.*\0";
+const char kDiskImageFilter[] =
+    "Disk images (*.img;*.hda;*.hds;*.iso)\0*.img;*.hda;*.hds;*.iso\0All files (*.*)\0*.*\0";
 }  // namespace
 
 const FileDialogKind kExportBankFile = {true, kBankFilter, "e3x", "Export bank as"};
@@ -18,6 +20,7 @@ const FileDialogKind kImportBankFile = {false, kBankFilter, "e3x", "Import bank"
 const FileDialogKind kWavToFloppyFile = {false, kWavFilter, "wav", nullptr};
 const FileDialogKind kAddImageFile = {false, kImageFilter, "iso", "Add ISO image file"};
 const FileDialogKind kCreateImageFile = {true, kImageFilter, "iso", "Create ISO image file"};
+const FileDialogKind kAddDiskImageFile = {false, kDiskImageFilter, "img", "Add disk image file"};
 
 bool runFileDialog(HWND owner, const FileDialogKind& kind, const std::string& initialName,
                    std::string* path) {

@@ -41,6 +41,9 @@ bool MainWindow::chooseFile(FileDialog which, const std::string& initialName, st
     case FileDialog::WavToFloppy:
       kind = &kWavToFloppyFile;
       break;
+    case FileDialog::AddDiskImage:
+      kind = &kAddDiskImageFile;
+      break;
   }
   return runFileDialog(window, *kind, initialName, path);
 }

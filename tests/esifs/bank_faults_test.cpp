@@ -1,21 +1,27 @@
 // Every read and every write that a bank operation makes is failed in turn:
 // the operation must give the message of what failed, end cleanly, and leave
-// a consistent disk.
+// a consistent disk. On the memory disk, and on a disk image file whose file
+// fails underneath the disk image driver.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "esifs/bank_disk.h"
 #include "esifs/bank_edit.h"
 #include "esifs/bank_transfer.h"
+#include "tests/support/disk_check.h"
+#include "tests/support/disk_image_scenario.h"
 #include "tests/support/memory_disk.h"
 
 namespace {
 
 const char kFile[] = "C:\\Work\\import.e3x";
+const char kImage[] = "C:\\Cards\\HD0.img";
 
 enum Op { Import, Delete, Rename, Renumber };
 enum Area { BatArea, IndexArea, FirArea, DataArea };
@@ -56,22 +62,57 @@ Area areaOf(const DiskInfo& d, std::uint32_t sector) {
 // next one into use and writes its File Index Reference slot. Bank 3 spans
 // three blocks. The only free blocks are 255 and up, so the imported bank's
 // chain spans both sectors of the BAT and a half-written table shows.
-std::unique_ptr<DiskScenario> makeDisk() {
+EsiImage makeImage() {
   EsiLayout layout;
   layout.batSectors = 2;
   layout.blockCount = 260;
-  auto s = std::make_unique<DiskScenario>(layout);
+  EsiImage image(layout);
   for (int n = 0; n < 16; ++n) {
     std::string name = "BANK " + std::to_string(n);
-    s->image.addBank(n, name, MakeBankData(n == 3 ? 150000 : 2000, name, n));
+    image.addBank(n, name, MakeBankData(n == 3 ? 150000 : 2000, name, n));
   }
-  s->image.fillBlocks(6);
-  s->list();
+  image.fillBlocks(6);
+  return image;
+}
+
+// The same disk in an image file of the disk image driver, with the members
+// of the memory disk's scenario that the test uses.
+struct ImageFileDisk : DiskImageScenario {
+  explicit ImageFileDisk(const EsiImage& disk)
+      : DiskImageScenario({kImage}), image{disk.info, t.files.data(kImage)} {
+    image.bytes = disk.bytes;
+    start();
+  }
+  std::string leftOver() const {
+    // The image itself stays open.
+    bool open = ctx.openFile != kNoFile || t.files.openCount() != 1;
+    return std::string(ctx.busy ? "busy; " : "") + (open ? "open file; " : "") +
+           (ctx.lcd.LcdCurrentPage() != 0 ? "progress page; " : "") +
+           CheckDiskConsistency(image.bytes);
+  }
+  struct {
+    DiskInfo info;
+    std::vector<std::uint8_t>& bytes;
+  } image;
+  TestContext& tc = t;
+};
+
+template <class S>
+std::unique_ptr<S> makeDisk() {
+  std::unique_ptr<S> s;
+  if constexpr (std::is_same_v<S, DiskScenario>) {
+    s = std::make_unique<DiskScenario>();
+    s->image = makeImage();
+    s->list();
+  } else {
+    s = std::make_unique<S>(makeImage());
+  }
   s->tc.files.data(kFile) = MakeBankFile(MakeBankData(100000, "IMPORTED", 99));
   return s;
 }
 
-void run(Op op, DiskScenario& s) {
+template <class S>
+void run(Op op, S& s) {
   Context& ctx = s.ctx;
   switch (op) {
     case Import:
@@ -92,15 +133,13 @@ void run(Op op, DiskScenario& s) {
   }
 }
 
-class BankFaults : public ::testing::TestWithParam<Op> {};
-
-TEST_P(BankFaults, EveryFailedTransferGivesItsMessageAndLeavesTheDiskConsistent) {
-  Op op = GetParam();
-  auto clean = makeDisk();
+template <class S>
+void checkEveryFault(Op op) {
+  auto clean = makeDisk<S>();
   run(op, *clean);
   ASSERT_TRUE(clean->tc.host.messages.empty()) << clean->tc.host.messages[0];
   EXPECT_EQ(clean->leftOver(), "");
-  std::vector<MemoryDisk::Transfer> log = clean->driver.transfers;
+  auto log = clean->driver.transfers;
   ASSERT_FALSE(log.empty());
 
   // Transfers before the first write to a table change no table when they fail.
@@ -113,11 +152,11 @@ TEST_P(BankFaults, EveryFailedTransferGivesItsMessageAndLeavesTheDiskConsistent)
   for (bool write : {false, true}) {
     int n = 0;
     for (std::size_t i = 0; i < log.size(); ++i) {
-      const MemoryDisk::Transfer& t = log[i];
+      const auto& t = log[i];
       if (t.write != write)
         continue;
       ++n;
-      auto s = makeDisk();
+      auto s = makeDisk<S>();
       const DiskInfo d = s->image.info;
       std::vector<std::uint8_t> before = s->image.bytes;
       std::string oldName = s->node(s->bank(3)).name;
@@ -150,10 +189,22 @@ TEST_P(BankFaults, EveryFailedTransferGivesItsMessageAndLeavesTheDiskConsistent)
   }
 }
 
+class BankFaults : public ::testing::TestWithParam<std::tuple<Op, bool>> {};
+
+TEST_P(BankFaults, EveryFailedTransferGivesItsMessageAndLeavesTheDiskConsistent) {
+  auto [op, imageFile] = GetParam();
+  if (imageFile)
+    checkEveryFault<ImageFileDisk>(op);
+  else
+    checkEveryFault<DiskScenario>(op);
+}
+
 INSTANTIATE_TEST_SUITE_P(Operations, BankFaults,
-                         ::testing::Values(Import, Delete, Rename, Renumber),
-                         [](const ::testing::TestParamInfo<Op>& info) {
-                           return std::string(kOpNames[info.param]);
+                         ::testing::Combine(::testing::Values(Import, Delete, Rename, Renumber),
+                                            ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<Op, bool>>& info) {
+                           return std::string(kOpNames[std::get<0>(info.param)]) +
+                                  (std::get<1>(info.param) ? "_image_file" : "_memory_disk");
                          });
 
 }  // namespace

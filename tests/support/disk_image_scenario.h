@@ -1,0 +1,106 @@
+#pragma once
+// A program context with the disk image driver and registered image files,
+// over in-memory files or, for images of gigabytes, sparse files on disk.
+// The driver can fail its Nth sector read or write the way a failing file
+// does, and logs the transfers the operations asked for.
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "media/disk_image_driver.h"
+#include "tests/support/test_context.h"
+
+// The disk image driver with the fault switches of the memory disk: the
+// Nth ReadSectors (WriteSectors) fails in the file underneath it.
+class FaultyDiskImageDriver : public DiskImageDriver {
+ public:
+  struct Transfer {
+    bool write;
+    std::uint32_t sector;
+  };
+  using DiskImageDriver::DiskImageDriver;
+  std::vector<Transfer> transfers;
+  int failReadAt = 0;
+  int failWriteAt = 0;
+  MemoryFiles* files = nullptr;  // where failures are injected
+
+ protected:
+  std::uint32_t serve(DiskOsRequest& r) override {
+    bool write = r.cg1 == WriteSectors;
+    if (!write && r.cg1 != ReadSectors)
+      return DiskImageDriver::serve(r);
+    transfers.push_back(Transfer{write, static_cast<std::uint32_t>(r.par0)});
+    int& failAt = write ? failWriteAt : failReadAt;
+    bool fail = files && failAt > 0 && --failAt == 0;
+    if (fail)
+      (write ? files->failWriteAt : files->failReadAt) = 1;
+    std::uint32_t result = DiskImageDriver::serve(r);
+    if (fail)
+      files->failWriteAt = files->failReadAt = 0;
+    return result;
+  }
+};
+
+template <class TC>
+struct BasicDiskImageScenario {
+  // Registers the paths in the driver's list, as a previous run left it.
+  explicit BasicDiskImageScenario(const std::vector<std::string>& paths) {
+    ctx.settingsKey = t.registry.createKey(kLocalMachine, "Software\\Brightfen\\Korrin\\0.10");
+    RegKey list = t.registry.createKey(ctx.settingsKey, "Disk images");
+    for (std::size_t i = 0; i < paths.size(); ++i)
+      t.registry.writeString(list, std::to_string(i + 1), paths[i]);
+    t.registry.writeNumber(list, "Files", static_cast<std::uint32_t>(paths.size()));
+    t.addRoot();
+    if constexpr (std::is_same_v<decltype(t.files), MemoryFiles>)
+      driver.files = &t.files;
+  }
+  // Starts the driver as the program does and lists the first image shown.
+  void start() {
+    RegisterDiskOs(ctx, driver);
+    ProbeDiskOses(ctx);
+    device = deviceNode(0);
+    if (device != 0)
+      list();
+  }
+  // The entries of the image list.
+  std::vector<std::string> entries() {
+    RegKey key = t.registry.createKey(ctx.settingsKey, "Disk images");
+    std::uint32_t count = 0;
+    t.registry.readNumber(key, "Files", &count);
+    std::vector<std::string> paths;
+    for (std::uint32_t k = 1; k <= count; ++k) {
+      std::string path;
+      t.registry.readString(key, std::to_string(k), 260, &path);
+      paths.push_back(path);
+    }
+    t.registry.closeKey(key);
+    return paths;
+  }
+  // The tree node of the driver's device d, 0 when it has none.
+  int deviceNode(int d) const {
+    for (int i = 1; i < ctx.nodes.count; ++i) {
+      if (ctx.nodes[i].type == ImageFile && ctx.nodes[i].device == d)
+        return i;
+    }
+    return 0;
+  }
+  int bank(int number) const {
+    for (int i = 1; i < ctx.nodes.count; ++i) {
+      const TreeNode& n = ctx.nodes[i];
+      if (n.parent == device && n.type == Bank && n.number == number)
+        return i;
+    }
+    return 0;
+  }
+  void list() { listDevice(ctx, device, false); }
+  const TreeNode& node(int index) const { return ctx.nodes[index]; }
+  std::vector<std::string>& messages() { return t.host.messages; }
+
+  TC t;
+  Context& ctx = t.ctx;
+  FaultyDiskImageDriver driver{ctx};
+  int device = 0;
+};
+
+using DiskImageScenario = BasicDiskImageScenario<TestContext>;
+using SparseDiskImageScenario = BasicDiskImageScenario<PosixContext>;
