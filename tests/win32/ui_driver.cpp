@@ -1,5 +1,7 @@
 #include "tests/win32/ui_driver.h"
 
+#include "scsi/scsi_disk_driver.h"
+
 #include <commctrl.h>
 #include <dlgs.h>
 
@@ -113,9 +115,13 @@ void ShellWindow::SetUp() {
     app->startupDrivers.push_back(raw);
     return raw;
   };
-  scsi = add(std::make_unique<FakeDriver>(ctx(), "SCSI Disks"));
-  scsi->scanDevices = {FixedDisk, CdRomDrive};
-  scsi->banks = {{1, "ONE", 1000}, {2, "TWO", 2000}};
+  if (realScsi) {
+    add(std::make_unique<ScsiDiskDriver>(ctx()));
+  } else {
+    scsi = add(std::make_unique<FakeDriver>(ctx(), "SCSI Disks"));
+    scsi->scanDevices = {FixedDisk, CdRomDrive};
+    scsi->banks = {{1, "ONE", 1000}, {2, "TWO", 2000}};
+  }
   images = add(std::make_unique<CdImageDriver>(ctx()));
   floppies = add(std::make_unique<FakeDriver>(ctx(), "Floppy drives", FloppyDiskOsNode));
   samplers = add(std::make_unique<FakeDriver>(ctx(), "Samplers", SamplerDiskOsNode));

@@ -62,6 +62,9 @@ class ShellWindow : public ::testing::Test {
   bool idle();
 
   std::unique_ptr<MainWindow> app;
+  // Set before SetUp: the real SCSI disk driver over the ASPI manager the
+  // main window loads, instead of the fake one.
+  bool realScsi = false;
   FakeDriver *scsi = nullptr, *floppies = nullptr, *samplers = nullptr;
   CdImageDriver* images = nullptr;
   std::vector<std::string> made;  // files removed at the end
