@@ -3,7 +3,8 @@
 # registered in Korrin's image list, and a simulated SCSI bus (read by the
 # simulated WNASPI32.dll from the file KORRIN_BUS names) with an ESi hard
 # disk, a CD-ROM drive holding a copy of the CD image and a removable drive
-# without a medium. Usage: demo-setup.sh BUILD_DIR PREFIX
+# without a medium, and a copy of the hard disk as an SD card's image file.
+# Usage: demo-setup.sh BUILD_DIR PREFIX
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
 prefix="$2"
@@ -18,8 +19,9 @@ demo="$prefix/drive_c/Korrin Demo"
 mkdir -p "$demo"
 if [ ! -f "$demo/demo.iso" ] || [ ! -f "$demo/harddisk.img" ]; then
   "$top/build/native/tools/demo/korrin_make_demo" "$demo/demo.iso" "$demo/harddisk.img"
-  cp "$demo/demo.iso" "$demo/library.iso"
 fi
+[ -f "$demo/library.iso" ] || cp "$demo/demo.iso" "$demo/library.iso"
+[ -f "$demo/HD0.img" ] || cp "$demo/harddisk.img" "$demo/HD0.img"
 cat >"$demo/korrin-bus.txt" <<'BUS'
 # adapter target kind source [key=value ...]
 0 1 disk      harddisk.img  vendor=SEAGATE product=ST32550N
@@ -32,5 +34,10 @@ wine reg add "$key\\CurrentVersion" /ve /d "0.10" /f >/dev/null 2>&1
 if ! wine reg query "$key\\0.10\\ISO" /v Files >/dev/null 2>&1; then
   wine reg add "$key\\0.10\\ISO" /v 1 /t REG_SZ /d 'C:\Korrin Demo\demo.iso' /f >/dev/null 2>&1
   wine reg add "$key\\0.10\\ISO" /v Files /t REG_DWORD /d 1 /f >/dev/null 2>&1
+fi
+# And an SD card's hard disk image under "Disk image files".
+if ! wine reg query "$key\\0.10\\Disk images" /v Files >/dev/null 2>&1; then
+  wine reg add "$key\\0.10\\Disk images" /v 1 /t REG_SZ /d 'C:\Korrin Demo\HD0.img' /f >/dev/null 2>&1
+  wine reg add "$key\\0.10\\Disk images" /v Files /t REG_DWORD /d 1 /f >/dev/null 2>&1
 fi
 wineserver -w

@@ -1,5 +1,6 @@
 #include "tests/win32/ui_driver.h"
 
+#include "media/disk_image_driver.h"
 #include "scsi/scsi_disk_driver.h"
 
 #include <commctrl.h>
@@ -126,6 +127,12 @@ void ShellWindow::SetUp() {
   floppies = add(std::make_unique<FakeDriver>(ctx(), "Floppy drives", FloppyDiskOsNode));
   samplers = add(std::make_unique<FakeDriver>(ctx(), "Samplers", SamplerDiskOsNode));
   samplers->scanDevices = {Sampler};
+  if (withDiskImages) {
+    RegKey list = registry.createKey(kLocalMachine, "Software\\Brightfen\\Korrin\\Disk images");
+    registry.writeNumber(list, "Files", 0);
+    registry.closeKey(list);
+    add(std::make_unique<DiskImageDriver>(ctx()));
+  }
   installOperations(ctx());
   createMainWindows(*app, SW_SHOWNORMAL);
   ASSERT_TRUE(pumpUntil([&] { return !ctx().busy && !ctx().splash.shown(); }));

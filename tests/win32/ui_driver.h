@@ -65,6 +65,8 @@ class ShellWindow : public ::testing::Test {
   // Set before SetUp: the real SCSI disk driver over the ASPI manager the
   // main window loads, instead of the fake one.
   bool realScsi = false;
+  // Set before SetUp: the disk image driver after the four others.
+  bool withDiskImages = false;
   FakeDriver *scsi = nullptr, *floppies = nullptr, *samplers = nullptr;
   CdImageDriver* images = nullptr;
   std::vector<std::string> made;  // files removed at the end
