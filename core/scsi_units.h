@@ -50,4 +50,8 @@ struct ScsiUnits {
   std::uint32_t supportInfo = 0;
   // Units that left a command pending for good; the user is told once.
   bool hangReported[kMaxHostAdapters][kScsiTargets] = {};
+  // The blocks and buffers of commands that never finished: the manager may
+  // still complete them, so they are kept, unused, for the rest of the run.
+  std::vector<std::unique_ptr<AspiBlocks>> retiredBlocks;
+  std::vector<std::vector<std::uint8_t>> retiredBuffers;
 };

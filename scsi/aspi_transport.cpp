@@ -83,6 +83,16 @@ void reportHung(Context& ctx, int adapter, int target) {
   ctx.host.message(unitText("Unable to send command to SCSI device (%d,%d)", adapter, target));
 }
 
+// Leaves a command that never finished its block and buffer, and gives the
+// later commands new ones, so that a late completion lands nowhere in use.
+void retire(Context& ctx, std::vector<std::uint8_t>* buffer) {
+  ScsiUnits& scsi = ctx.scsi;
+  scsi.retiredBlocks.push_back(std::move(scsi.blocks));
+  scsi.blocks = std::make_unique<AspiBlocks>();
+  if (buffer)
+    scsi.retiredBuffers.push_back(std::move(*buffer));
+}
+
 bool ready(const Context& ctx) {
   return ctx.scsi.aspi && ctx.scsi.blocks;
 }
@@ -111,6 +121,7 @@ Attempt transferCommand(Context& ctx, ScsiDevice& device, bool write, int lun, s
     return Attempt::Failed;
   if (!waitFor(ctx, srb, kDoneOrError, kTransferPolls, false)) {
     reportHung(ctx, device.adapter, device.target);
+    retire(ctx, &device.transfer);
     return Attempt::Hung;
   }
   return statusOf(srb) & SS_ERR ? Attempt::Failed : Attempt::Done;
@@ -174,8 +185,7 @@ bool AspiTestUnitReady(Context& ctx, int adapter, int target) {
     return false;
   if (!waitFor(ctx, srb, kDoneOrError, kReadyPolls, false)) {
     reportHung(ctx, adapter, target);
-    // The block no longer points at the scratch buffer that goes now.
-    srb.SRB_BufPointer = nullptr;
+    retire(ctx, &scratch);
     return false;
   }
   return statusOf(srb) == SS_COMP;
@@ -205,6 +215,7 @@ bool AspiInquiry(Context& ctx, int adapter, int target) {
     return false;
   if (!waitFor(ctx, srb, kInquiryEnded, kInquiryPolls, false)) {
     reportHung(ctx, adapter, target);
+    retire(ctx, nullptr);
     return false;
   }
   return (statusOf(srb) & 0x86) == 0;
