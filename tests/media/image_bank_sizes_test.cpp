@@ -1,5 +1,6 @@
-// Banks of awkward sizes through the real image driver, on image files that
-// end where their tables do, so that every bank is the last thing written.
+// Banks of awkward sizes through the real CD image driver, on image files
+// that end where their tables do, so that every bank is the last thing
+// written; and the clamp of a disk larger than a CD.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,12 +8,11 @@
 #include <vector>
 
 #include "esifs/bank_disk.h"
-#include "esifs/bank_transfer.h"
-#include "media/cd_image_driver.h"
+#include "esifs/disk_info_writer.h"
 #include "media/image_file.h"
 #include "tests/support/disk_check.h"
+#include "tests/support/disk_image_scenario.h"
 #include "tests/support/esi_image.h"
-#include "tests/support/test_context.h"
 
 namespace {
 
@@ -21,50 +21,6 @@ using Messages = std::vector<std::string>;
 const char kImage[] = "C:\\Disks\\esi.iso";
 const char kIn[] = "C:\\Work\\in.e3x";
 const char kOut[] = "C:\\Work\\out.e3x";
-
-// A context with the image driver and one registered, listed image.
-struct ImageScenario {
-  explicit ImageScenario(const Bytes& image) {
-    t.files.data(kImage) = image;
-    ctx.settingsKey = t.registry.createKey(kLocalMachine, "Software\\Brightfen\\Korrin\\0.10");
-    RegKey list = t.registry.createKey(ctx.settingsKey, "ISO");
-    t.registry.writeString(list, "1", kImage);
-    t.registry.writeNumber(list, "Files", 1);
-    t.addRoot();
-    ctx.drivers.push_back(std::make_unique<CdImageDriver>(ctx));
-    RegisterDiskOs(ctx, *ctx.drivers.back());
-    ProbeDiskOses(ctx);
-    for (int i = 1; i < ctx.nodes.count; ++i) {
-      if (ctx.nodes[i].type == ImageFile)
-        device = i;
-    }
-    listDevice(ctx, device, false);
-  }
-  int bank(int number) const {
-    for (int i = 1; i < ctx.nodes.count; ++i) {
-      if (ctx.nodes[i].parent == device && ctx.nodes[i].number == number)
-        return i;
-    }
-    return 0;
-  }
-  void importFile(const Bytes& bankFile) {
-    t.files.data(kIn) = bankFile;
-    ctx.openFile = t.files.open(kIn, FileOpen::ReadExisting);
-    ctx.busy = 1;
-    ImportBank(ctx, device, kIn);
-  }
-  const Bytes& exportBank(int number) {
-    ctx.openFile = t.files.open(kOut, FileOpen::CreateAlways);
-    ctx.busy = 1;
-    ExportBank(ctx, bank(number));
-    return t.files.data(kOut);
-  }
-  Bytes& image() { return t.files.data(kImage); }
-
-  TestContext t;
-  Context& ctx = t.ctx;
-  int device = 0;
-};
 
 struct SizeCase {
   std::uint32_t size;
@@ -96,65 +52,55 @@ TEST(ImageBankSizes, ExportGivesEveryByteOrSaysTheChainWasShort) {
     if (c.chainBlocks != 0)
       disk.setBat(first, 0x7FFF);
     // The tables and two sectors of the data area: the data lies past the end.
-    ImageScenario s(disk.file(c.imported ? 8 : (disk.info.lastSector + 4) / 4 * 4));
+    CdImageScenario s({kImage});
+    s.t.files.data(kImage) = disk.file(c.imported ? 8 : (disk.info.lastSector + 4) / 4 * 4);
+    s.start();
     if (c.imported) {
-      s.importFile(MakeBankFile(data));
-      ASSERT_EQ(s.t.host.messages, Messages{});
+      s.t.files.data(kIn) = MakeBankFile(data);
+      s.importBank(kIn);
+      ASSERT_EQ(s.messages(), Messages{});
       // Whole CD sectors, or the next start drops the image.
-      EXPECT_EQ(s.image().size() % 2048, 0u);
+      EXPECT_EQ(s.t.files.data(kImage).size() % 2048, 0u);
     }
     Bytes expected = MakeBankFile(data);
     expected.resize(c.exported);
-    EXPECT_EQ(s.exportBank(0), expected);
-    EXPECT_EQ(s.t.host.messages, c.exported < c.size ? Messages{kCutShort} : Messages{});
-    EXPECT_EQ(CheckDiskConsistency(s.image()), "");
+    s.exportBank(0, kOut);
+    EXPECT_EQ(s.t.files.data(kOut), expected);
+    EXPECT_EQ(s.messages(), c.exported < c.size ? Messages{kCutShort} : Messages{});
+    EXPECT_EQ(CheckDiskConsistency(s.t.files.data(kImage)), "");
     EXPECT_EQ(s.ctx.busy, 0);
   }
 }
 
 // A disk that claims more than a CD holds is clamped so that its data area
-// ends on the clamped disk, whatever byte 0x29 says; the clamp starts at the
-// first sector a CD cannot hold.
+// ends on the clamped disk, whatever byte 0x29 says (code << shift, as the
+// clamp has always read the block size); the clamp starts at the first
+// sector a CD cannot hold, never adds blocks, and divides by no zero.
 TEST(ImageBankSizes, ClampedDisksKeepTheirDataAreaOnTheDisk) {
   struct Case {
     std::uint32_t lastSector;
     std::uint8_t code, shift;
-    bool clamped;
+    std::uint32_t dataSector, blocks, clampedBlocks;
   };
-  for (Case c : {Case{1331199, 4, 0, false}, Case{1331200, 1, 0, true}, Case{1500000, 4, 0, true},
-                 Case{1500000, 3, 0, true}, Case{1500000, 2, 1, true}}) {
-    SCOPED_TRACE(std::to_string(c.lastSector) + " code " + std::to_string(c.code));
-    EsiLayout layout;
-    layout.blockSizeCode = c.code;
-    layout.blockCount = 8;
-    layout.batSectors = 16;
-    EsiImage disk(layout);
-    std::uint32_t blockSectors = 128u << (c.code - 1);
-    disk.info.lastSector = c.lastSector;
-    disk.info.blockCount = (c.lastSector + 1 - disk.info.dataSector) / blockSectors;
-    disk.info.blockSizeShift = c.shift;
-    disk.storeInfo();
-    Bytes sector0(disk.sector(0), disk.sector(0) + 512);
-    EXPECT_EQ(ClampToCdCapacity(sector0.data()), c.clamped);
-    std::uint32_t last = getLe32(&sector0[4]), blocks = getLe32(&sector0[0x24]);
-    EXPECT_EQ(last, c.clamped ? 1331199 : c.lastSector);
-    EXPECT_LE(disk.info.dataSector + std::uint64_t{blocks} * blockSectors, last + 1ull);
+  for (Case c : {Case{1331199, 4, 0, 6, 1299, 1299}, Case{1331200, 1, 0, 6, 10399, 10399},
+                 Case{1500000, 4, 0, 6, 1464, 1299}, Case{1500000, 3, 0, 6, 2929, 2599},
+                 Case{1500000, 2, 1, 6, 5859, 2599}, Case{2000000, 0, 0, 6, 300, 300},
+                 Case{2000000, 1, 200, 6, 48, 48}, Case{2000000, 1, 0, 6, 48, 48},
+                 Case{2000000, 1, 0, 1400000, 48, 0}}) {
+    SCOPED_TRACE(std::to_string(c.lastSector) + " " + std::to_string(c.blocks));
+    DiskInfo d = EsiImage().info;
+    d.lastSector = c.lastSector;
+    d.blockSizeCode = c.code;
+    d.blockSizeShift = c.shift;
+    d.dataSector = c.dataSector;
+    d.blockCount = c.blocks;
+    std::uint8_t sector0[512] = {};
+    WriteDiskInfo(d, sector0);
+    const bool clamped = c.lastSector >= 1331200;
+    EXPECT_EQ(ClampToCdCapacity(sector0), clamped);
+    EXPECT_EQ(getLe32(&sector0[4]), clamped ? 1331199 : c.lastSector);
+    EXPECT_EQ(getLe32(&sector0[0x24]), c.clampedBlocks);
   }
-}
-
-TEST(ImageBankSizes, ImportAndExportWorkOnAClampedDisk) {
-  EsiLayout layout;
-  layout.blockSizeCode = 4;  // byte 0x29 stays 0, which reads as the wrong size
-  layout.batSectors = 16;
-  EsiImage disk(layout);
-  disk.info.lastSector = 1500000;
-  disk.info.blockCount = (1500000 - disk.info.dataSector) / 1024;
-  disk.storeInfo();
-  ImageScenario s(disk.file(8));
-  Bytes data = MakeBankData(20000, "CLAMPED", 3);
-  s.importFile(MakeBankFile(data));
-  EXPECT_EQ(s.exportBank(0), MakeBankFile(data));
-  EXPECT_EQ(s.t.host.messages, Messages{});
 }
 
 }  // namespace

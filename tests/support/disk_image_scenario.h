@@ -1,24 +1,27 @@
 #pragma once
-// A program context with the disk image driver and registered image files,
-// over in-memory files or, for images of gigabytes, sparse files on disk.
-// The driver can fail its Nth sector read or write the way a failing file
-// does, and logs the transfers the operations asked for.
+// A program context with one of the image file drivers (CD images or hard
+// disk images) and registered image files, over in-memory files or, for
+// images of gigabytes, sparse files on disk. The driver can fail its Nth
+// sector read or write the way a failing file does, and logs the transfers
+// the operations asked for.
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include "esifs/bank_transfer.h"
+#include "media/cd_image_driver.h"
 #include "media/disk_image_driver.h"
+#include "tests/support/memory_disk.h"
 #include "tests/support/test_context.h"
 
-// The disk image driver with the fault switches of the memory disk: the
-// Nth ReadSectors (WriteSectors) fails in the file underneath it.
-class FaultyDiskImageDriver : public DiskImageDriver {
+template <class Driver>
+class FaultyImageDriver : public Driver {
  public:
   struct Transfer {
     bool write;
     std::uint32_t sector;
   };
-  using DiskImageDriver::DiskImageDriver;
+  using Driver::Driver;
   std::vector<Transfer> transfers;
   int failReadAt = 0;
   int failWriteAt = 0;
@@ -28,25 +31,28 @@ class FaultyDiskImageDriver : public DiskImageDriver {
   std::uint32_t serve(DiskOsRequest& r) override {
     bool write = r.cg1 == WriteSectors;
     if (!write && r.cg1 != ReadSectors)
-      return DiskImageDriver::serve(r);
+      return Driver::serve(r);
     transfers.push_back(Transfer{write, static_cast<std::uint32_t>(r.par0)});
     int& failAt = write ? failWriteAt : failReadAt;
     bool fail = files && failAt > 0 && --failAt == 0;
     if (fail)
       (write ? files->failWriteAt : files->failReadAt) = 1;
-    std::uint32_t result = DiskImageDriver::serve(r);
+    std::uint32_t result = Driver::serve(r);
     if (fail)
       files->failWriteAt = files->failReadAt = 0;
     return result;
   }
 };
 
-template <class TC>
-struct BasicDiskImageScenario {
+template <class Driver, class TC = TestContext>
+struct ImageScenario {
+  static constexpr bool kCd = std::is_same_v<Driver, CdImageDriver>;
+  static constexpr const char* kListKey = kCd ? "ISO" : "Disk images";
+
   // Registers the paths in the driver's list, as a previous run left it.
-  explicit BasicDiskImageScenario(const std::vector<std::string>& paths) {
+  explicit ImageScenario(const std::vector<std::string>& paths) {
     ctx.settingsKey = t.registry.createKey(kLocalMachine, "Software\\Brightfen\\Korrin\\0.10");
-    RegKey list = t.registry.createKey(ctx.settingsKey, "Disk images");
+    RegKey list = t.registry.createKey(ctx.settingsKey, kListKey);
     for (std::size_t i = 0; i < paths.size(); ++i)
       t.registry.writeString(list, std::to_string(i + 1), paths[i]);
     t.registry.writeNumber(list, "Files", static_cast<std::uint32_t>(paths.size()));
@@ -62,17 +68,13 @@ struct BasicDiskImageScenario {
     if (device != 0)
       list();
   }
-  // The entries of the image list.
   std::vector<std::string> entries() {
-    RegKey key = t.registry.createKey(ctx.settingsKey, "Disk images");
+    RegKey key = t.registry.createKey(ctx.settingsKey, kListKey);
     std::uint32_t count = 0;
     t.registry.readNumber(key, "Files", &count);
-    std::vector<std::string> paths;
-    for (std::uint32_t k = 1; k <= count; ++k) {
-      std::string path;
-      t.registry.readString(key, std::to_string(k), 260, &path);
-      paths.push_back(path);
-    }
+    std::vector<std::string> paths(count);
+    for (std::uint32_t k = 1; k <= count; ++k)
+      t.registry.readString(key, std::to_string(k), 260, &paths[k - 1]);
     t.registry.closeKey(key);
     return paths;
   }
@@ -84,23 +86,27 @@ struct BasicDiskImageScenario {
     }
     return 0;
   }
-  int bank(int number) const {
-    for (int i = 1; i < ctx.nodes.count; ++i) {
-      const TreeNode& n = ctx.nodes[i];
-      if (n.parent == device && n.type == Bank && n.number == number)
-        return i;
-    }
-    return 0;
-  }
+  int bank(int number) const { return FindBank(ctx, device, number); }
   void list() { listDevice(ctx, device, false); }
+  void importBank(const std::string& bankFile) {
+    ctx.openFile = t.files.open(bankFile, FileOpen::ReadExisting);
+    ctx.busy = 1;
+    ImportBank(ctx, device, bankFile);
+  }
+  void exportBank(int number, const std::string& bankFile) {
+    ctx.openFile = t.files.open(bankFile, FileOpen::CreateAlways);
+    ctx.busy = 1;
+    ExportBank(ctx, bank(number));
+  }
   const TreeNode& node(int index) const { return ctx.nodes[index]; }
   std::vector<std::string>& messages() { return t.host.messages; }
 
   TC t;
   Context& ctx = t.ctx;
-  FaultyDiskImageDriver driver{ctx};
+  FaultyImageDriver<Driver> driver{ctx};
   int device = 0;
 };
 
-using DiskImageScenario = BasicDiskImageScenario<TestContext>;
-using SparseDiskImageScenario = BasicDiskImageScenario<PosixContext>;
+using CdImageScenario = ImageScenario<CdImageDriver>;
+using DiskImageScenario = ImageScenario<DiskImageDriver>;
+using SparseDiskImageScenario = ImageScenario<DiskImageDriver, PosixContext>;
