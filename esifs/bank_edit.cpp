@@ -93,17 +93,21 @@ static void deleteOnDisk(Context& ctx, const BankDisk& disk, std::uint16_t first
   }
 
   ShowStatus(ctx, "Updating Bank Index Table");
-  bool found = false;
   // Entries not in use that name the chain are cleared too; one in use under
-  // another number is another bank (empty chains all start at 0x7FFF).
-  auto clear = [first, number](std::uint8_t* entry) {
-    if (entryFirstBlock(entry) != first || (IsEntryInUse(entry) && EntryNumber(entry) != number))
+  // another number is another bank (empty chains all start at 0x7FFF). Only
+  // the bank's own entry lets the blocks go: a stale entry may name a chain
+  // that another bank took since the listing.
+  bool found = false, changed = false;
+  auto clear = [first, number, &found](std::uint8_t* entry) {
+    bool inUse = IsEntryInUse(entry);
+    if (entryFirstBlock(entry) != first || (inUse && EntryNumber(entry) != number))
       return false;
+    found = found || inUse;
     entry[26] = 0;
     entry[27] = 0;
     return true;
   };
-  if (!editIndex(ctx, disk, false, clear, &found))
+  if (!editIndex(ctx, disk, false, clear, &changed))
     return;
   if (!found)
     ctx.host.message(kNotFound);

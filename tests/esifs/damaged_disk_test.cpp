@@ -99,4 +99,19 @@ TEST(DamagedDisk, ImportAndDeleteRefuseCrossLinkedChains) {
   }
 }
 
+// The disk changed since the listing: the bank's node names a chain that is
+// now another bank's, and only a stale entry, not in use, still names it.
+TEST(DamagedDisk, DeleteLeavesAChainThatIsNowAnotherBanks) {
+  DiskScenario s;
+  s.image.addBank(0, "GONE", MakeBankData(1000, "GONE", 1));
+  std::uint16_t other = s.image.addBank(1, "KEEP", MakeBankData(1000, "KEEP", 2));
+  s.image.putEntry(0, 2, "STALE", 7, other, 1000);
+  s.image.indexEntry(0, 2)[26] = 0;
+  s.list();
+  s.ctx.nodes[s.bank(0)].bankWord = swap16(other);
+  deleteBank(s, 0);
+  EXPECT_EQ(s.tc.host.messages, Messages{"Couldn't locate bank on disk"});
+  EXPECT_EQ(s.leftOver(), "");
+}
+
 }  // namespace
