@@ -19,9 +19,6 @@ constexpr const char* kScanText = "Locating CD image files";
 // String table entries naming the image list's key and its count value.
 constexpr int kListKeyString = 300;
 constexpr int kCountValueString = 301;
-// Offsets of the two texts in a GetDeviceNames record.
-constexpr int kNamesPathAt = 12;
-constexpr int kNamesDisplayAt = 272;
 
 }  // namespace
 
@@ -118,23 +115,13 @@ std::uint32_t CdImageDriver::scan() {
 }
 
 std::uint32_t CdImageDriver::addDevice(const DiskOsRequest& request) {
-  const char* path = reinterpret_cast<const char*>(request.par1);
-  const char* name = reinterpret_cast<const char*>(request.par2);
   // Declined without a dump: the list is full (OpenImageFile checks first).
-  if (deviceCount_ >= kMaxImages || !path || !name)
+  if (deviceCount_ >= kMaxImages)
     return DiskOsNotServed;
-  ImageDevice& r = devices_[deviceCount_];
-  r = ImageDevice{};
-  r.diskOs = ownIndex();
-  r.file = static_cast<FileHandle>(request.par0);
-  std::snprintf(r.path, sizeof r.path, "%s", path);
-  std::snprintf(r.displayName, sizeof r.displayName, "%s", name);
-  r.node = addNode(ctx, driverNode_, ImageFile, r.displayName);
-  if (r.node != 0) {
-    ctx.nodes[r.node].device = deviceCount_;
-    ctx.nodes[r.node].diskOs = ownIndex();
-    addPlaceholder(ctx, r.node);
-  }
+  devices_[deviceCount_] = ImageDevice{};
+  if (!TakeImageDevice(ctx, request, driverNode_, ownIndex(), deviceCount_,
+                       &devices_[deviceCount_]))
+    return DiskOsNotServed;
   ++deviceCount_;
   return 0;
 }
@@ -145,9 +132,7 @@ std::uint32_t CdImageDriver::deviceNames(const DiskOsRequest& request) {
     ReportDiskOsError(ctx, request);
     return DiskOsNotServed;
   }
-  const ImageDevice& r = devices_[request.drv];
-  std::snprintf(record + kNamesPathAt, kImagePathSize, "%s", r.path);
-  std::snprintf(record + kNamesDisplayAt, kImagePathSize, "%s", r.displayName);
+  CopyImageDeviceNames(devices_[request.drv], record);
   return 0;
 }
 

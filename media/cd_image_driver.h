@@ -6,22 +6,12 @@
 #include <string>
 
 #include "diskos/driver.h"
+#include "media/image_device.h"
 #include "media/image_list.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 
 constexpr int kMaxImages = 4;
-
-struct ImageDevice {
-  int diskOs;
-  char path[kImagePathSize];
-  char displayName[kImagePathSize];
-  // The image's node when it was added; nodes removed before it move it, so
-  // requests name the node themselves.
-  int node;
-  std::uint8_t blockFactor;  // of the disk last listed
-  FileHandle file;
-};
 
 class CdImageDriver : public DiskOsDriver {
  public:

@@ -17,9 +17,6 @@ constexpr const char* kVersionText = "Disk Image v1.0";
 constexpr const char* kNodeText = "Disk image files";
 constexpr const char* kScanText = "Locating disk image files";
 const ImageListKey kList{"Disk images", "Files"};
-// Offsets of the two texts in a GetDeviceNames record.
-constexpr int kNamesPathAt = 12;
-constexpr int kNamesDisplayAt = 272;
 
 constexpr const char* kAlreadyOpen = "This disk image file is already open";
 constexpr const char* kUnopenable =
@@ -240,22 +237,12 @@ void DiskImageDriver::removeDevice(int drv) {
 }
 
 std::uint32_t DiskImageDriver::addDevice(const DiskOsRequest& request) {
-  const char* path = reinterpret_cast<const char*>(request.par1);
-  const char* name = reinterpret_cast<const char*>(request.par2);
-  if (deviceCount_ >= kMaxDiskImages || !path || !name)
+  if (deviceCount_ >= kMaxDiskImages)
     return DiskOsNotServed;
-  DiskImageDevice& r = devices_[deviceCount_];
-  r = DiskImageDevice{};
-  r.diskOs = ownIndex();
-  r.file = static_cast<FileHandle>(request.par0);
-  std::snprintf(r.path, sizeof r.path, "%s", path);
-  std::snprintf(r.displayName, sizeof r.displayName, "%s", name);
-  r.node = addNode(ctx, driverNode_, ImageFile, r.displayName);
-  if (r.node != 0) {
-    ctx.nodes[r.node].device = deviceCount_;
-    ctx.nodes[r.node].diskOs = ownIndex();
-    addPlaceholder(ctx, r.node);
-  }
+  devices_[deviceCount_] = DiskImageDevice{};
+  if (!TakeImageDevice(ctx, request, driverNode_, ownIndex(), deviceCount_,
+                       &devices_[deviceCount_]))
+    return DiskOsNotServed;
   ++deviceCount_;
   return 0;
 }
@@ -266,9 +253,7 @@ std::uint32_t DiskImageDriver::deviceNames(const DiskOsRequest& request) {
     ReportDiskOsError(ctx, request);
     return DiskOsNotServed;
   }
-  const DiskImageDevice& r = devices_[request.drv];
-  std::snprintf(record + kNamesPathAt, kImagePathSize, "%s", r.path);
-  std::snprintf(record + kNamesDisplayAt, kImagePathSize, "%s", r.displayName);
+  CopyImageDeviceNames(devices_[request.drv], record);
   return 0;
 }
 

@@ -6,18 +6,13 @@
 #include <string>
 
 #include "diskos/driver.h"
+#include "media/image_device.h"
 #include "media/image_list.h"
 #include "platform/files.h"
 
 constexpr int kMaxDiskImages = 8;
 
-struct DiskImageDevice {
-  int diskOs;
-  char path[kImagePathSize];
-  char displayName[kImagePathSize];
-  int node;                  // when it was added; requests name the node themselves
-  std::uint8_t blockFactor;  // of the disk last listed
-  FileHandle file;
+struct DiskImageDevice : ImageDevice {
   std::uint64_t diskSectors;  // nothing is written from here on
   int listEntry;              // its entry in the image list, from 1
 };
