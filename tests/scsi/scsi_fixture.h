@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
 #include "scsi/aspi_transport.h"
 #include "scsi/scsi_disk_driver.h"
 #include "sim/bus_file.h"
