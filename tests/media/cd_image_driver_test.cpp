@@ -19,9 +19,24 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Messages = std::vector<std::string>;
 
-TEST(CdImageDriver, CreatedImageIsStampedOpensAndListsNoBanks) {
+// Creating fails on a read-only file and on a failing write, leaving no file;
+// a created image is stamped, opens without a write and lists no banks.
+TEST(CdImageDriver, CreatedImagesAreStampedOpenAndListNoBanks) {
   CdImageScenario s({});
   s.start();
+  s.t.files.data("C:\\ro.iso") = {1, 2, 3};
+  s.t.files.setReadOnly("C:\\ro.iso");
+  EXPECT_FALSE(CreateImageFile(s.ctx, "C:\\ro.iso"));
+  EXPECT_EQ(s.t.files.data("C:\\ro.iso").size(), 3u);
+  s.t.files.failWriteAt = 2;
+  EXPECT_FALSE(CreateImageFile(s.ctx, "C:\\w.iso"));
+  EXPECT_FALSE(s.t.files.exists("C:\\w.iso"));
+  EXPECT_EQ(s.t.host.messages, Messages(2, "Unable to create ISO image file"));
+  // The name is registered all the same and drops out again.
+  AddImageFile(s.ctx, "C:\\w.iso");
+  EXPECT_EQ(s.driver.deviceCount(), 0);
+  EXPECT_EQ(s.entries(), Messages{});
+
   ASSERT_TRUE(CreateImageFile(s.ctx, "new.iso"));
   const std::string path = "C:\\Work\\new.iso";
   Bytes bytes = s.t.files.data(path);
@@ -48,23 +63,6 @@ TEST(CdImageDriver, CreatedImageIsStampedOpensAndListsNoBanks) {
   s.device = s.deviceNode(0);
   s.list();
   EXPECT_EQ(firstChild(s.ctx, s.device), 0);  // no banks, and the placeholder went
-}
-
-TEST(CdImageDriver, CreateFailuresSayUnableToCreate) {
-  CdImageScenario s({});
-  s.start();
-  s.t.files.data("C:\\ro.iso") = {1, 2, 3};
-  s.t.files.setReadOnly("C:\\ro.iso");
-  EXPECT_FALSE(CreateImageFile(s.ctx, "C:\\ro.iso"));
-  EXPECT_EQ(s.t.files.data("C:\\ro.iso").size(), 3u);
-  s.t.files.failWriteAt = 2;
-  EXPECT_FALSE(CreateImageFile(s.ctx, "C:\\w.iso"));
-  EXPECT_FALSE(s.t.files.exists("C:\\w.iso"));
-  EXPECT_EQ(s.messages(), Messages(2, "Unable to create ISO image file"));
-  // The name is registered all the same and drops out again.
-  AddImageFile(s.ctx, "C:\\w.iso");
-  EXPECT_EQ(s.driver.deviceCount(), 0);
-  EXPECT_EQ(s.entries(), Messages{});
 }
 
 TEST(CdImageDriver, ListNamesComeFromTheStringTable) {

@@ -32,20 +32,16 @@ Bytes smallDisk(std::uint32_t lastSector = 0) {
   return image.file(64);
 }
 
+// Reads or writes the buffer's sectors from sector first on device d. The
+// scenario's driver is the only one, in slot 0.
 template <class S>
-std::uint32_t send(S& s, DiskOsRequest r) {
-  r.diskOs = static_cast<DiskOsWord>(s.driver.ownIndex());
-  return SendDiskOs(s.ctx, r);
-}
-template <class S>
-std::uint32_t transfer(S& s, std::uint32_t code, std::uint32_t first, std::uint32_t n,
-                       std::uint8_t* buffer, std::uint32_t size, int drv = 0) {
-  DiskOsRequest r = makeRequest(code, static_cast<DiskOsWord>(drv));
+std::uint32_t transfer(S& s, std::uint32_t code, std::uint32_t first, Bytes& buffer, int d = 0) {
+  DiskOsRequest r = makeRequest(code, static_cast<DiskOsWord>(d));
   r.par0 = first;
-  r.par1 = n;
-  r.bufI = reinterpret_cast<DiskOsWord>(buffer);
-  r.bIsz = size;
-  return send(s, r);
+  r.par1 = buffer.size() / 512;
+  r.bufI = reinterpret_cast<DiskOsWord>(buffer.data());
+  r.bIsz = buffer.size();
+  return SendDiskOs(s.ctx, r);
 }
 
 template <class S>
@@ -53,44 +49,59 @@ struct ImageDrivers : ::testing::Test {};
 using Scenarios = ::testing::Types<CdImageScenario, DiskImageScenario>;
 TYPED_TEST_SUITE(ImageDrivers, Scenarios);
 
-TYPED_TEST(ImageDrivers, RegisterShowsItsTextsAndAnswersLikeADiskOs) {
+// The driver answers like a disk OS.
+// Sectors of the disk past the end of the file read as zeros, as a write
+// would have left them; past the disk nothing reads, and nothing is written
+// past the driver's limit. A CD image grows in whole CD sectors, or the next
+// start drops it; a hard disk image by the sectors written.
+TYPED_TEST(ImageDrivers, AnswersLikeADiskOsAndReadsZerosPastTheFile) {
   constexpr bool cd = TypeParam::kCd;
-  TypeParam s({"C:\\dir\\one.iso"});
-  s.t.files.data("C:\\dir\\one.iso") = smallDisk();
-  auto row = [&s](int r) {
-    std::string text;
-    for (int c = 0; c < kLcdColumns; ++c)
-      text += static_cast<char>(s.ctx.lcd.at(0, r, c));
-    return text.substr(0, text.find_last_not_of(' ') + 1);
-  };
-  Paths seen;
-  s.t.host.onSleep = [&](unsigned ms) {
-    seen.push_back(std::to_string(ms) + " " + row(2) + "|" + row(3));
-  };
+  TypeParam s({kA});
+  Bytes expected = smallDisk();
+  s.t.files.data(kA) = expected;
   s.start();
-  const std::string scan = cd ? "Locating CD image files" : "Locating disk image files";
-  // The program's window waits first, then the driver with its texts.
-  EXPECT_EQ(seen, (Paths{"100 |", "100 |" + std::string(cd ? "ISO Image  v1.0" : "Disk Image v1.0"),
-                         "100 " + scan + "|", "50 " + scan + "|one.iso"}));
-  EXPECT_EQ(row(2) + row(3), "");
   const TreeNode& driverNode = s.node(s.node(s.device).parent);
   EXPECT_STREQ(driverNode.name, cd ? "CD image files" : "Disk image files");
   EXPECT_EQ(driverNode.canAddDevices, 1);
-  EXPECT_EQ(send(s, makeSubRequest(GetCodeMask)), 0xC00F001Fu);
-  EXPECT_EQ(send(s, makeRequest(QueryReadOnly)), 0u);
-
+  DiskOsRequest mask = makeSubRequest(GetCodeMask), readOnly = makeRequest(QueryReadOnly);
+  EXPECT_EQ(SendDiskOs(s.ctx, mask), 0xC00F001Fu);
+  EXPECT_EQ(SendDiskOs(s.ctx, readOnly), 0u);
   std::vector<char> record(532, 'x');
   DiskOsRequest names = makeSubRequest(GetDeviceNames);
   names.par0 = reinterpret_cast<DiskOsWord>(record.data());
-  EXPECT_EQ(send(s, names), 0u);
-  EXPECT_STREQ(&record[12], "C:\\dir\\one.iso");
-  EXPECT_STREQ(&record[272], "one.iso");
-  // No such device, no such code: the dump, and 64.
-  std::uint8_t sector[512];
-  EXPECT_EQ(transfer(s, ReadSectors, 0, 1, sector, 512, 1), 64u);
-  EXPECT_EQ(send(s, makeSubRequest(16)), 64u);
-  EXPECT_EQ(send(s, DiskOsRequest{}), 64u);
-  EXPECT_EQ(s.messages(), Paths(3, "Disk OS error"));
+  EXPECT_EQ(SendDiskOs(s.ctx, names), 0u);
+  EXPECT_STREQ(&record[12], kA);
+  EXPECT_STREQ(&record[272], "HD0.img");
+  // No such device: the dump, and 64.
+  Bytes buffer(1024);
+  EXPECT_EQ(transfer(s, ReadSectors, 0, buffer, 1), 64u);
+  EXPECT_EQ(s.t.host.messages, Paths{"Disk OS error"});
+
+  // The file holds 64 sectors of the disk.
+  const std::uint32_t stored = 64, diskEnd = ReadDiskInfo(expected.data()).lastSector + 1;
+  for (std::uint32_t first : {diskEnd - 2, stored - 1}) {
+    std::fill(buffer.begin(), buffer.end(), 0xAA);
+    EXPECT_EQ(transfer(s, ReadSectors, first, buffer), 0u);
+    EXPECT_EQ(buffer, Bytes(1024, 0)) << first;
+  }
+  EXPECT_EQ(transfer(s, ReadSectors, diskEnd - 1, buffer), 0x40010u);
+  const std::uint32_t limit = cd ? kCdCapacitySectors : diskEnd;
+  Bytes data(1024, 0x5C);
+  for (std::uint32_t first : {limit - 1, 0xFFFFFFFFu})
+    EXPECT_EQ(transfer(s, WriteSectors, first, data), 0x40010u) << first;
+  s.t.files.failWriteAt = 1;
+  EXPECT_EQ(transfer(s, WriteSectors, 3, data), 0x40010u);
+  Bytes& file = s.t.files.data(kA);
+  EXPECT_EQ(file, expected);
+  // Across the end of the file, then past it.
+  const std::size_t unit = cd ? 2048 : 512;
+  for (std::uint32_t first : {stored - 1, stored + 6}) {
+    ASSERT_EQ(transfer(s, WriteSectors, first, data), 0u);
+    expected.resize(std::max<std::size_t>(expected.size(), (first + 2) * 512));
+    std::fill(expected.begin() + first * 512, expected.begin() + (first + 2) * 512, 0x5C);
+    expected.resize((expected.size() + unit - 1) / unit * unit);
+    EXPECT_EQ(file, expected) << first;
+  }
 }
 
 struct OpenCase {
@@ -132,16 +143,14 @@ TYPED_TEST(ImageDrivers, OpensWhatItCanUseAndKeepsItsListEntries) {
     EXPECT_EQ(s.node(s.deviceNode(0)).name, std::string(opens ? "HD0.img" : "HD1.hda"));
     EXPECT_NE(s.bank(5), 0);
     EXPECT_EQ(s.entries(), (opens || !cd ? Paths{kA, kB} : Paths{kB}));
-    EXPECT_TRUE(s.messages().empty());
-    if (!c.present)
-      continue;
+    EXPECT_TRUE(s.t.host.messages.empty());
     Bytes& file = s.t.files.data(kA);
     if (cd && opens && ReadDiskInfo(bytes.data()).lastSector >= kCdCapacitySectors) {
       EXPECT_EQ(ReadDiskInfo(file.data()).lastSector, kCdCapacitySectors - 1);
       EXPECT_EQ(StoredChecksum(file.data()), DiskInfoChecksumGapped(file.data()));
       EXPECT_TRUE(std::equal(file.begin() + 512, file.end(), bytes.begin() + 512, bytes.end()));
     } else {
-      EXPECT_EQ(file, bytes);
+      EXPECT_EQ(file, c.present ? bytes : Bytes{});
     }
   }
 }
@@ -156,10 +165,9 @@ TYPED_TEST(ImageDrivers, ImagesPastTheLimitStayRegistered) {
   for (int i = 0; i < limit + 2; ++i)
     paths.push_back("C:\\Cards\\HD" + std::to_string(i) + ".img");
   TypeParam s(paths);
-  for (int i = 0; i < limit + 2; ++i) {
-    if (i != 1)
-      s.t.files.data(paths[i]) = smallDisk();
-  }
+  for (const std::string& path : paths)
+    s.t.files.data(path) = smallDisk();
+  s.t.files.remove(paths[1]);
   s.start();
   if (cd)
     paths.erase(paths.begin() + 1);
@@ -173,9 +181,8 @@ TYPED_TEST(ImageDrivers, ImagesPastTheLimitStayRegistered) {
   paths.erase(paths.begin() + (cd ? 1 : 2));
   EXPECT_EQ(s.entries(), paths);
   EXPECT_STREQ(s.node(s.deviceNode(1)).name, "HD3.img");
-  std::uint8_t sector[512];
-  EXPECT_EQ(transfer(s, ReadSectors, 0, 1, sector, 512, limit - 2), 0u);
-  EXPECT_EQ(transfer(s, ReadSectors, 0, 1, sector, 512, limit - 1), 64u);
+  Bytes sector(512);
+  EXPECT_EQ(transfer(s, ReadSectors, 0, sector, limit - 1), 64u);
   EXPECT_EQ(s.t.files.openCount(), limit - 1);
   EXPECT_TRUE(s.t.files.exists("C:\\Cards\\HD2.img"));
 
@@ -186,48 +193,11 @@ TYPED_TEST(ImageDrivers, ImagesPastTheLimitStayRegistered) {
   Paths added = paths;
   added.insert(cd ? added.begin() + limit - 1 : added.end(), "C:\\new.img");
   EXPECT_EQ(s.entries(), added);
-  RemoveImageCommand(s.ctx, s.deviceNode(limit - 1));
+  // HD3.img moved up an entry with the first removal; new.img, a device.
+  RemoveImageCommand(s.ctx, s.deviceNode(1));
+  RemoveImageCommand(s.ctx, s.deviceNode(limit - 2));
+  paths.erase(paths.begin() + (cd ? 1 : 2));
   EXPECT_EQ(s.entries(), paths);
-}
-
-// Sectors of the disk past the end of the file read as zeros, as a write
-// would have left them; past the disk nothing reads, and nothing is written
-// past the driver's limit. A CD image grows in whole CD sectors, or the next
-// start drops it; a hard disk image by the sectors written.
-TYPED_TEST(ImageDrivers, TransfersReadZerosPastTheFileAndGrowItWithZeros) {
-  constexpr bool cd = TypeParam::kCd;
-  TypeParam s({kA});
-  Bytes expected = smallDisk();
-  const std::uint32_t stored = static_cast<std::uint32_t>(expected.size() / 512);
-  const std::uint32_t diskEnd = ReadDiskInfo(expected.data()).lastSector + 1;
-  s.t.files.data(kA) = expected;
-  s.start();
-  Bytes& file = s.t.files.data(kA);
-  Bytes buffer(1024, 0xAA);
-  EXPECT_EQ(transfer(s, ReadSectors, diskEnd - 2, 2, buffer.data(), 1024), 0u);
-  EXPECT_EQ(buffer, Bytes(1024, 0));
-  std::fill(buffer.begin(), buffer.end(), 0xAA);
-  EXPECT_EQ(transfer(s, ReadSectors, stored - 1, 2, buffer.data(), 1024), 0u);
-  EXPECT_EQ(buffer, Bytes(1024, 0));
-  EXPECT_EQ(transfer(s, ReadSectors, diskEnd - 1, 2, buffer.data(), 1024), 0x40010u);
-
-  const std::uint32_t limit = cd ? kCdCapacitySectors : diskEnd;
-  Bytes data(1024, 0x5C);
-  for (std::uint32_t first : {limit - 1, 0xFFFFFFFFu})
-    EXPECT_EQ(transfer(s, WriteSectors, first, 2, data.data(), 1024), 0x40010u) << first;
-  s.t.files.failWriteAt = 1;
-  EXPECT_EQ(transfer(s, WriteSectors, 3, 1, data.data(), 512), 0x40010u);
-  EXPECT_EQ(file, expected);
-
-  // Across the end of the file, then past it.
-  const std::size_t unit = cd ? 2048 : 512;
-  for (std::uint32_t first : {stored - 1, stored + 6}) {
-    ASSERT_EQ(transfer(s, WriteSectors, first, 2, data.data(), 1024), 0u);
-    expected.resize(std::max<std::size_t>(expected.size(), (first + 2) * 512));
-    std::fill(expected.begin() + first * 512, expected.begin() + (first + 2) * 512, 0x5C);
-    expected.resize((expected.size() + unit - 1) / unit * unit);
-    EXPECT_EQ(file, expected) << first;
-  }
 }
 
 // Add says why an image does not open; one registered before but missing at
@@ -244,10 +214,11 @@ TEST(DiskImageDriver, AddSaysWhyAnImageDoesNotOpenAndKeepsOldEntries) {
   EXPECT_FALSE(s.driver.AddImageFile(kC));
   s.t.files.data(kB) = smallDisk();
   EXPECT_TRUE(s.driver.AddImageFile(kB));
-  EXPECT_EQ(s.messages(), (Paths{"This disk image file is already open",
-                                 "The file holds no ESi disk that Korrin can use",
-                                 "Unable to open the disk image file: it is missing, read-only or "
-                                 "in use by another program"}));
+  EXPECT_EQ(s.t.host.messages,
+            (Paths{"This disk image file is already open",
+                   "The file holds no ESi disk that Korrin can use",
+                   "Unable to open the disk image file: it is missing, read-only or "
+                   "in use by another program"}));
   EXPECT_EQ(s.driver.deviceCount(), 2);
   EXPECT_EQ(s.entries(), (Paths{kA, kB}));
 }

@@ -4,39 +4,24 @@
 // images of gigabytes, sparse files on disk. The driver can fail its Nth
 // sector read or write the way a failing file does, and logs the transfers
 // the operations asked for.
-#include <string>
 #include <type_traits>
-#include <vector>
 
 #include "esifs/bank_transfer.h"
 #include "media/cd_image_driver.h"
 #include "media/disk_image_driver.h"
 #include "tests/support/memory_disk.h"
-#include "tests/support/test_context.h"
 
 template <class Driver>
-class FaultyImageDriver : public Driver {
+class FaultyImageDriver : public Driver, public TransferLog {
  public:
-  struct Transfer {
-    bool write;
-    std::uint32_t sector;
-  };
   using Driver::Driver;
-  std::vector<Transfer> transfers;
-  int failReadAt = 0;
-  int failWriteAt = 0;
-  MemoryFiles* files = nullptr;  // where failures are injected
 
  protected:
   std::uint32_t serve(DiskOsRequest& r) override {
-    bool write = r.cg1 == WriteSectors;
-    if (!write && r.cg1 != ReadSectors)
-      return Driver::serve(r);
-    transfers.push_back(Transfer{write, static_cast<std::uint32_t>(r.par0)});
-    int& failAt = write ? failWriteAt : failReadAt;
-    bool fail = files && failAt > 0 && --failAt == 0;
+    auto* files = dynamic_cast<MemoryFiles*>(&this->ctx.files);  // real files do not fail
+    bool fail = (r.cg1 == ReadSectors || r.cg1 == WriteSectors) && logFails(r) && files;
     if (fail)
-      (write ? files->failWriteAt : files->failReadAt) = 1;
+      (r.cg1 == WriteSectors ? files->failWriteAt : files->failReadAt) = 1;
     std::uint32_t result = Driver::serve(r);
     if (fail)
       files->failWriteAt = files->failReadAt = 0;
@@ -57,8 +42,6 @@ struct ImageScenario {
       t.registry.writeString(list, std::to_string(i + 1), paths[i]);
     t.registry.writeNumber(list, "Files", static_cast<std::uint32_t>(paths.size()));
     t.addRoot();
-    if constexpr (std::is_same_v<decltype(t.files), MemoryFiles>)
-      driver.files = &t.files;
   }
   // Starts the driver as the program does and lists the first image shown.
   void start() {
@@ -73,8 +56,8 @@ struct ImageScenario {
     std::uint32_t count = 0;
     t.registry.readNumber(key, "Files", &count);
     std::vector<std::string> paths(count);
-    for (std::uint32_t k = 1; k <= count; ++k)
-      t.registry.readString(key, std::to_string(k), 260, &paths[k - 1]);
+    for (std::uint32_t k = 0; k < count; ++k)
+      t.registry.readString(key, std::to_string(k + 1), 260, &paths[k]);
     t.registry.closeKey(key);
     return paths;
   }
@@ -88,18 +71,18 @@ struct ImageScenario {
   }
   int bank(int number) const { return FindBank(ctx, device, number); }
   void list() { listDevice(ctx, device, false); }
-  void importBank(const std::string& bankFile) {
-    ctx.openFile = t.files.open(bankFile, FileOpen::ReadExisting);
-    ctx.busy = 1;
-    ImportBank(ctx, device, bankFile);
-  }
-  void exportBank(int number, const std::string& bankFile) {
-    ctx.openFile = t.files.open(bankFile, FileOpen::CreateAlways);
-    ctx.busy = 1;
+  // As the commands start them: the bank file open, the program busy.
+  void importBank(const std::string& file) { ImportBank(ctx, device, open(file, false)); }
+  void exportBank(int number, const std::string& file) {
+    open(file, true);
     ExportBank(ctx, bank(number));
   }
+  const std::string& open(const std::string& file, bool create) {
+    ctx.openFile = t.files.open(file, create ? FileOpen::CreateAlways : FileOpen::ReadExisting);
+    ctx.busy = 1;
+    return file;
+  }
   const TreeNode& node(int index) const { return ctx.nodes[index]; }
-  std::vector<std::string>& messages() { return t.host.messages; }
 
   TC t;
   Context& ctx = t.ctx;

@@ -4,6 +4,7 @@
 // unused sectors read "BB", and a data area, with banks put on it directly.
 // The same bytes stand for a CD image file or a SCSI disk.
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,7 @@ class EsiImage {
   void putEntry(std::uint32_t k, int e, const std::string& name, int number,
                 std::uint16_t firstBlock, std::uint32_t size);
   // Marks Bank Index sector k "BB" throughout: not in use, and listing stops there.
-  void markUnused(std::uint32_t k);
+  void markUnused(std::uint32_t k) { std::memset(sector(info.bankIndexSector + k), 'B', 512); }
   // The bank's data as its entry and chain give it.
   std::vector<std::uint8_t> bankData(std::uint16_t firstBlock, std::uint32_t size) const;
 
@@ -48,8 +49,12 @@ class EsiImage {
   std::uint8_t* indexEntry(std::uint32_t k, int e) {
     return sector(info.bankIndexSector + k) + e * 32;
   }
-  std::uint16_t bat(std::uint32_t block) const;
-  void setBat(std::uint32_t block, std::uint16_t value);
+  std::uint16_t bat(std::uint32_t block) const {
+    return getLe16(sector(info.batSector) + 2 * block);
+  }
+  void setBat(std::uint32_t block, std::uint16_t value) {
+    putLe16(sector(info.batSector) + 2 * block, value);
+  }
   std::uint32_t blockSectors() const { return 128u << (info.blockSizeCode - 1); }
   std::uint32_t blockStart(std::uint32_t block) const {
     return info.dataSector + (block - 1) * blockSectors();

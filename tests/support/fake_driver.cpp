@@ -4,26 +4,6 @@
 
 #include "esifs/disk_info.h"
 
-FakeDriver::FakeDriver(Context& ctx, std::string nodeName, int nodeType, std::uint32_t served)
-    : DiskOsDriver(ctx, served, GetCodeMask | GetSubCodeMask | AddDevice),
-      nodeName_(std::move(nodeName)),
-      nodeType_(nodeType) {}
-
-int FakeDriver::addDevice(int type, const char* name) {
-  int n = addNode(ctx, node, type, name);
-  ctx.nodes[n].diskOs = ownIndex();
-  ctx.nodes[n].device = devices++;
-  addPlaceholder(ctx, n);
-  return n;
-}
-
-static void makeDiskInfo(std::uint8_t* s) {
-  std::memset(s, 0, 512);
-  std::memcpy(s, "EMU3", 4);
-  s[kBlockSizeCodeAt] = 1;
-  StoreChecksum(s, DiskInfoChecksumV2(s));
-}
-
 std::uint32_t FakeDriver::serve(DiskOsRequest& r) {
   requests.push_back(r);
   switch (r.cg1) {
@@ -48,8 +28,11 @@ std::uint32_t FakeDriver::serve(DiskOsRequest& r) {
         return DiskOsBufferTooSmall;
       auto* buffer = reinterpret_cast<std::uint8_t*>(r.bufI);
       std::memset(buffer, 0, n * kSectorSize);
-      if (esiDisk && r.par0 == 0)
-        makeDiskInfo(buffer);
+      if (esiDisk && r.par0 == 0) {
+        std::memcpy(buffer, "EMU3", 4);
+        buffer[kBlockSizeCodeAt] = 1;
+        StoreChecksum(buffer, DiskInfoChecksumV2(buffer));
+      }
       return 0;
     }
     case ListBanks: {
@@ -64,17 +47,6 @@ std::uint32_t FakeDriver::serve(DiskOsRequest& r) {
       }
       return 0;
     }
-  }
-  return 0;
-}
-
-std::uint32_t FakeDriver::serveSub(DiskOsRequest& r) {
-  requests.push_back(r);
-  switch (r.cg2) {
-    case GetCodeMask:
-      return 0xC0000003;
-    case GetSubCodeMask:
-      return 7;
   }
   return 0;
 }

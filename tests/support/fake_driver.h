@@ -18,24 +18,33 @@ class FakeDriver : public DiskOsDriver {
 
   FakeDriver(Context& ctx, std::string nodeName, int nodeType = DiskOsNode,
              std::uint32_t served = Register | Scan | QueryReadOnly | ListBanks | ReadSectors |
-                                    DeviceCount);
+                                    DeviceCount)
+      : DiskOsDriver(ctx, served, GetCodeMask | GetSubCodeMask | AddDevice),
+        nodeName_(std::move(nodeName)),
+        nodeType_(nodeType) {}
 
   // Adds a device node under the driver's node, with a placeholder.
-  int addDevice(int type, const char* name);
+  int addDevice(int type, const char* name) {
+    int n = addNode(ctx, node, type, name);
+    ctx.nodes[n].diskOs = ownIndex();
+    ctx.nodes[n].device = devices++;
+    addPlaceholder(ctx, n);
+    return n;
+  }
 
   std::vector<DiskOsRequest> requests;
   std::vector<FakeBank> banks;  // listed for every device
-  std::uint32_t registerResult = 0;
-  std::uint32_t scanResult = 0;
-  std::uint32_t readOnly = 0;
+  std::uint32_t registerResult = 0, scanResult = 0, readOnly = 0;
   bool esiDisk = true;  // sector 0 reads as an ESi disk
-  int node = 0;
-  int devices = 0;
+  int node = 0, devices = 0;
   std::vector<int> scanDevices;  // device types added by Scan
 
  protected:
   std::uint32_t serve(DiskOsRequest& request) override;
-  std::uint32_t serveSub(DiskOsRequest& request) override;
+  std::uint32_t serveSub(DiskOsRequest& r) override {
+    requests.push_back(r);
+    return r.cg2 == GetCodeMask ? 0xC0000003 : r.cg2 == GetSubCodeMask ? 7 : 0;
+  }
 
  private:
   std::string nodeName_;

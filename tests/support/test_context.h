@@ -26,8 +26,7 @@ struct BasicTestContext {
   // Empties the context as a fresh one would be, for the next fuzz input.
   // Only the nodes in use are cleared: a fresh context clears its whole table.
   void reset() {
-    for (int i = 0; i < ctx.nodes.count; ++i)
-      std::memset(&ctx.nodes[i], 0, sizeof(TreeNode));
+    std::memset(&ctx.nodes[0], 0, ctx.nodes.count * sizeof(TreeNode));
     ctx.nodes.count = 1;
     ctx.nodes.selectedNode = ctx.nodes.rootIndex = 0;
     ctx.nodes.shownNode = -1;

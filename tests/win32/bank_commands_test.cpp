@@ -1,13 +1,12 @@
-// One session on a real CD image file: the image made from the Add dialog,
-// banks moved in and out through the real context menus and dialogs, run by
-// the real workers over the Windows file port, and the disk read back.
+// Sessions on real image files: banks moved in and out through the real
+// context menus and dialogs, run by the real workers over the Windows file
+// port, and the disk read back.
 #include <windows.h>
 
 #include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 
 #include "esifs/bank_file.h"
 #include "resources/resource_ids.h"
@@ -17,47 +16,26 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using Texts = std::vector<std::string>;
 
-Bytes readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
+// A CD image made from the Add dialog.
 TEST_F(ShellWindow, BankCommandsOnARealImageFile) {
-  std::string folder = app->files.tempFolder();
-  std::string imagePath = folder + "korrin_scenario.iso";
-  DeleteFileA(imagePath.c_str());
-  made.push_back(imagePath);
-  actions = {[](HWND d) { PostMessageA(GetDlgItem(d, IDC_CREATE_IMAGE), BM_CLICK, 0, 0); },
-             choosePath(imagePath)};
-  commands = {CmdAdd};
-  rightClickTree(images->driverNode());
+  std::string imagePath = tempFile("korrin_scenario.iso");
+  onTree(images->driverNode(), CmdAdd,
+         {[](HWND d) { PostMessageA(GetDlgItem(d, IDC_CREATE_IMAGE), BM_CLICK, 0, 0); },
+          choosePath(imagePath)});
   ASSERT_EQ(images->deviceCount(), 1);
   int image = images->device(0).node;
   expand(images->driverNode());
   select(image);  // lists the empty image
 
-  auto importBank = [&](const char* fileName, const Bytes& data) {
-    std::string path = folder + fileName;
-    made.push_back(path);
-    Bytes file = MakeBankFile(data);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
-    actions.push_back(choosePath(path));
-    commands = {CmdImportBank};
-    rightClickTree(image);
-    EXPECT_TRUE(idle());
-  };
   Bytes pad = MakeBankData(40000, "PAD/LEAD?#2", 3);
-  importBank("korrin_pad.e3x", pad);
-  commands = {CmdImportEmptyBank};
-  rightClickTree(image);
-  ASSERT_TRUE(idle());
+  EXPECT_TRUE(
+      onTree(image, CmdImportBank, {choosePath(tempFile("korrin_pad.e3x", MakeBankFile(pad)))}));
+  ASSERT_TRUE(onTree(image, CmdImportEmptyBank));
   EXPECT_EQ(shownRows(), (Texts{"PAD/LEAD?#2|B00|39.06 K", "EMPTY BANK|B01|11 K"}));
   // Its worker goes on to remove the template's temporary copy.
-  std::string temporary = folder + "Korrin.tmp";
+  std::string temporary = tempFile("Korrin.tmp");
   EXPECT_TRUE(pumpUntil([&] { return !std::ifstream(temporary); }, 8000));
 
   // One bank's properties can be edited; several banks' sizes add up.
@@ -68,64 +46,42 @@ TEST_F(ShellWindow, BankCommandsOnARealImageFile) {
       shown += windowText(GetDlgItem(d, id)) + (IsWindowEnabled(GetDlgItem(d, id)) ? "|" : "-");
     PostMessageA(d, WM_COMMAND, IDOK, 0);
   };
-  actions = {readProperties, readProperties};
-  commands = {CmdBankProperties, CmdBankProperties};
-  rightClickRows({1});
+  onRows({1}, CmdBankProperties, {readProperties});
   EXPECT_EQ(shown, "EMPTY BANK|B01|11 K|");
-  rightClickRows({0, 1});
+  onRows({0, 1}, CmdBankProperties, {readProperties});
   EXPECT_EQ(shown, "--50.06 K|");
 
-  std::string exported = folder + "korrin_exported.e3x";
-  made.push_back(exported);
-  std::string offered;
-  actions = {[&](HWND d) {
-    offered = windowText(GetDlgItem(d, GetDlgItem(d, cmb13) ? cmb13 : edt1));
-    choosePath(exported)(d);
-  }};
-  commands = {CmdExportBank};
-  rightClickRows({0});
-  ASSERT_TRUE(idle());
+  std::string exported = tempFile("korrin_exported.e3x"), offered;
+  ASSERT_TRUE(onRows({0}, CmdExportBank, {[&](HWND d) {
+                       offered = windowText(GetDlgItem(d, GetDlgItem(d, cmb13) ? cmb13 : edt1));
+                       choosePath(exported)(d);
+                     }}));
   EXPECT_EQ(offered, "PAD_LEAD__2");
   EXPECT_EQ(readFile(exported), MakeBankFile(pad));
 
-  commands = {CmdDeleteBank};
-  rightClickRows({0});
+  std::string seen;
+  ASSERT_TRUE(onRows({0}, CmdRenameBank, {[&](HWND d) {
+                       seen = windowText(GetDlgItem(d, IDC_BANK_NAME));
+                       SetDlgItemTextA(d, IDC_BANK_NAME, "VIOLONCELLO");
+                       PostMessageA(d, WM_COMMAND, IDOK, 0);
+                     }}));
+  ASSERT_TRUE(onRows({0}, CmdRenumberBank, {[&](HWND d) {
+                       HWND combo = GetDlgItem(d, IDC_BANK_NUMBER);
+                       seen += ", " + windowText(combo) + " of " +
+                               std::to_string(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+                       SendMessageA(combo, CB_SETCURSEL, 5, 0);
+                       PostMessageA(d, WM_COMMAND, IDOK, 0);
+                     }}));
+  EXPECT_EQ(seen, "PAD/LEAD?#2, B00 of 100");
+  ASSERT_TRUE(onRows({0}, CmdDeleteBank));  // the empty bank, listed first now
   // An image can be written: the whole Bank menu is offered.
   EXPECT_EQ(opened.back().enabled, (std::vector<UINT>{CmdExportBank, CmdDeleteBank, CmdRenameBank,
                                                       CmdRenumberBank, CmdBankProperties}));
-  ASSERT_TRUE(idle());
-  importBank("korrin_brass.e3x", MakeBankData(16384, "BRASS", 2));  // takes the freed number 0
-  EXPECT_EQ(shownRows(), (Texts{"BRASS|B00|16 K", "EMPTY BANK|B01|11 K"}));
-
-  std::string seen;
-  actions = {[&](HWND d) {
-               seen = windowText(GetDlgItem(d, IDC_BANK_NAME));
-               SetDlgItemTextA(d, IDC_BANK_NAME, "VIOLONCELLO");
-               PostMessageA(d, WM_COMMAND, IDOK, 0);
-             },
-             [&](HWND d) {
-               HWND combo = GetDlgItem(d, IDC_BANK_NUMBER);
-               seen += ", " + windowText(combo) + " of " +
-                       std::to_string(SendMessageA(combo, CB_GETCOUNT, 0, 0));
-               SendMessageA(combo, CB_SETCURSEL, 5, 0);
-               PostMessageA(d, WM_COMMAND, IDOK, 0);
-             }};
-  commands = {CmdRenameBank, CmdRenumberBank};
-  for (int i = 0; i < 2; ++i) {
-    rightClickRows({0});
-    ASSERT_TRUE(idle());
-  }
-  EXPECT_EQ(seen, "BRASS, B00 of 100");
-  EXPECT_EQ(shownRows(), (Texts{"EMPTY BANK|B01|11 K", "VIOLONCELLO|B05|16 K"}));
+  EXPECT_EQ(shownRows(), (Texts{"VIOLONCELLO|B05|39.06 K"}));
   EXPECT_TRUE(workerTexts.empty());
-  LVITEMA row = {};
-  row.mask = LVIF_PARAM;
-  row.iItem = 1;
-  ListView_GetItem(app->list, &row);
-  std::uint16_t brassBlock = swap16(ctx().nodes[static_cast<int>(row.lParam)].bankWord);
+  std::uint16_t block = swap16(ctx().nodes[nodeNamed("VIOLONCELLO")].bankWord);
 
-  commands = {CmdRemove};
-  rightClickTree(image);
+  onTree(image, CmdRemove);
   EXPECT_EQ(images->deviceCount(), 0);
   EsiImage disk;
   disk.bytes = readFile(imagePath);
@@ -133,8 +89,36 @@ TEST_F(ShellWindow, BankCommandsOnARealImageFile) {
   disk.info = ReadDiskInfo(disk.bytes.data());
   EXPECT_EQ(CheckDiskConsistency(disk.bytes), "");
   // The bank keeps its data under its new name.
-  EXPECT_EQ(disk.bankData(brassBlock, 16384), MakeBankData(16384, "VIOLONCELLO", 2));
+  EXPECT_EQ(disk.bankData(block, 40000), MakeBankData(40000, "VIOLONCELLO", 3));
   EXPECT_TRUE(DeleteFileA(imagePath.c_str()));  // closed
+}
+
+// A hard disk image of a SCSI disk emulator, holding a sampler's bank.
+TEST_F(ShellWindow, AddImportAndExportOnAnEmulatorsImage) {
+  EsiImage disk;
+  Bytes piano = MakeBankData(70000, "PIANO", 1), strings = MakeBankData(30000, "STRINGS", 2);
+  disk.addBank(0, "PIANO", piano);
+  std::string image = tempFile("HD0.img", disk.bytes), out = tempFile("korrin_out.e3x");
+
+  int driver = nodeNamed("Disk image files");
+  onTree(driver, CmdAdd, {choosePath(image)});
+  int device = nodeNamed("HD0.img");
+  ASSERT_NE(device, 0) << "the image did not open";
+  expand(driver);
+  select(device);
+  ASSERT_TRUE(idle());
+
+  ASSERT_TRUE(onTree(device, CmdImportBank,
+                     {choosePath(tempFile("korrin_in.e3x", MakeBankFile(strings)))}));
+  EXPECT_EQ(shownRows(), (Texts{"PIANO|B00|68.35 K", "STRINGS|B01|29.29 K"}));
+  ASSERT_TRUE(onRows({1}, CmdExportBank, {choosePath(out)}));
+  EXPECT_EQ(readFile(out), MakeBankFile(strings));
+  EXPECT_TRUE(workerTexts.empty());
+
+  onTree(device, CmdRemove);
+  disk.bytes = readFile(image);
+  EXPECT_EQ(CheckDiskConsistency(disk.bytes), "");
+  EXPECT_EQ(disk.bankData(1, 70000), piano);
 }
 
 }  // namespace

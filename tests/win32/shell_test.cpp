@@ -6,19 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
+#include <utility>
 
 #include "tests/win32/ui_driver.h"
 
 namespace {
 
 using Texts = std::vector<std::string>;
-using Ids = std::set<UINT>;
+using Menu = std::pair<int, std::vector<UINT>>;
 
 TEST_F(ShellWindow, StartUpFillsTheTreeTheListFollowsAndExitClosesAll) {
-  select(ctx().nodes.rootIndex);
-  EXPECT_EQ(shownRows(),
-            (Texts{"SCSI Disks||", "CD image files||", "Floppy drives||", "Samplers||"}));
   EXPECT_EQ(GetMenuState(app->contextMenus, CmdRenameSample, MF_BYCOMMAND), UINT(-1));
   for (UINT command : {CmdExit, CmdAbout})
     EXPECT_NE(GetMenuState(app->mainMenu, command, MF_BYCOMMAND), UINT(-1)) << command;
@@ -77,38 +74,34 @@ TEST_F(ShellWindow, ContextMenusOpenForShownNodesWithTheShellsItemsEnabled) {
   expand(samplers->node);
   expand(floppies->node);
   ctx().nodes[sampler].ready = 1;
-  const std::pair<int, Ids> menus[] = {
-      {disk, {DiskMenu, CmdDiskRefresh, CmdImportBank, CmdImportEmptyBank}},
-      {images->driverNode(), {DiskMenu, CmdAdd}},
-      {floppy, {FloppyMenu, CmdImportWav}},
-      {sampler, {SamplerMenu, CmdSamplerRefresh, CmdTransmitSample}},
-  };
-  // The sub-menu's position, then its enabled items.
+  // The sub-menu's position in the real menus, then its enabled items in order.
   auto lastMenu = [&] {
-    Ids shown(opened.back().enabled.begin(), opened.back().enabled.end());
-    for (int position = 0; position < GetMenuItemCount(app->contextMenus); ++position)
-      if (GetSubMenu(app->contextMenus, position) == opened.back().menu)
-        shown.insert(position);
-    return shown;
+    int position = 0;
+    while (position < 16 && GetSubMenu(app->contextMenus, position) != opened.back().menu)
+      ++position;
+    return Menu{position, opened.back().enabled};
+  };
+  const std::pair<int, Menu> menus[] = {
+      {disk, {DiskMenu, {CmdDiskRefresh, CmdImportBank, CmdImportEmptyBank}}},
+      {images->driverNode(), {DiskMenu, {CmdAdd}}},
+      {floppy, {FloppyMenu, {CmdImportWav}}},
+      {sampler, {SamplerMenu, {CmdSamplerRefresh, CmdTransmitSample}}},
   };
   for (const auto& m : menus) {
-    rightClickTree(m.first);
+    onTree(m.first, 0);
     EXPECT_EQ(lastMenu(), m.second) << "node " << m.first;
   }
   select(disk);
-  int sample = addNode(ctx(), disk, Sample, "KICK");
-  rightClickRows({ctx().nodes[sample].listItem});
-  EXPECT_EQ(lastMenu(), (Ids{SampleMenu, CmdDeleteSample, CmdReceiveSample, CmdSampleProperties}));
+  onRows({ctx().nodes[addNode(ctx(), disk, Sample, "KICK")].listItem}, 0);
+  EXPECT_EQ(lastMenu(),
+            (Menu{SampleMenu, {CmdDeleteSample, CmdReceiveSample, CmdSampleProperties}}));
 
-  // Empty space stands for the selected node, or for the drop target.
-  select(sampler);
-  rightClickTree(0);
-  EXPECT_EQ(lastMenu(), menus[3].second);
+  // Empty space stands for the drop target: here the disk, hidden under its
+  // collapsed driver, which has no menu.
   std::size_t before = opened.size();
   TreeView_Expand(app->tree, item(scsi->node), TVE_COLLAPSE);
   TreeView_SelectDropTarget(app->tree, item(disk));
-  rightClickTree(0);  // the disk, hidden under its collapsed driver: no menu
-  TreeView_SelectDropTarget(app->tree, nullptr);
+  onTree(0, 0);
   EXPECT_EQ(opened.size(), before);
 }
 
@@ -147,9 +140,8 @@ TEST_F(ShellWindow, StatusDisplayDrawsPopsUpGoesOnTicksAndCannotBeClosed) {
 
 TEST_F(ShellWindow, ASecondCopyMakesTheFirstSayAlreadyRunningUntilItsSplashGoes) {
   char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, sizeof self);
-  std::string korrin = self;
-  korrin = korrin.substr(0, korrin.find_last_of('\\') + 1) + "Korrin.exe";
+  std::string korrin(self, GetModuleFileNameA(nullptr, self, sizeof self));
+  korrin.replace(korrin.rfind('\\') + 1, std::string::npos, "Korrin.exe");
   EXPECT_EQ(runProgram(korrin, "Korrin.exe", 20000), 0);
   HWND splash = app->screen.splash;
   ASSERT_TRUE(IsWindow(splash));

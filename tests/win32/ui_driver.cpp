@@ -7,28 +7,42 @@
 #include <dlgs.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "app/program.h"
 #include "platform/win32/win32_registry.h"
 
+namespace {
+// Wine without a window manager waits up to two seconds whenever a managed
+// window (one with a caption, or once activated) hides or goes. Under Wine
+// the tests therefore run with window management off for this program: the
+// first run switches it off and runs the tests again in a new process.
 bool rerunWithoutWindowManagement(int* code) {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  if (!ntdll || !GetProcAddress(ntdll, "wine_get_version"))
+  if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
     return false;
-  char self[MAX_PATH];
+  char self[MAX_PATH], value[8] = {};
+  DWORD size = sizeof value;
   GetModuleFileNameA(nullptr, self, sizeof self);
   std::string key =
       "Software\\Wine\\AppDefaults\\" + std::string(std::strrchr(self, '\\') + 1) + "\\X11 Driver";
-  char value[8] = {};
-  DWORD size = sizeof value;
-  if ((RegGetValueA(HKEY_CURRENT_USER, key.c_str(), "Managed", RRF_RT_REG_SZ, nullptr, value,
-                    &size) == ERROR_SUCCESS &&
-       value[0] == 'N') ||
+  RegGetValueA(HKEY_CURRENT_USER, key.c_str(), "Managed", RRF_RT_REG_SZ, nullptr, value, &size);
+  if (value[0] == 'N' ||
       RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Managed", REG_SZ, "N", 2) != ERROR_SUCCESS)
     return false;
   // The setting is read when a process starts.
   *code = runProgram(self, GetCommandLineA(), INFINITE);
   return true;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  int code = 0;
+  if (rerunWithoutWindowManagement(&code))
+    return code;
+  InitCommonControls();
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
 }
 
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
@@ -71,6 +85,11 @@ std::string windowText(HWND window) {
   return text;
 }
 
+Bytes readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 DialogAction choosePath(const std::string& path) {
   return [path](HWND d) {
     SetDlgItemTextA(d, cmb13, path.c_str());
@@ -90,9 +109,8 @@ void CALLBACK endStuckMenu(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 bool isDialog(HWND window) {
-  char name[32] = {};
-  GetClassNameA(window, name, sizeof name);
-  return std::string(name) == "#32770";
+  char name[8] = {};
+  return GetClassNameA(window, name, sizeof name) && std::string(name) == "#32770";
 }
 }  // namespace
 
@@ -100,11 +118,14 @@ void ShellWindow::SetUp() {
   active = this;
   menuHook_ = SetWindowsHookExA(WH_CALLWNDPROC, menuHook, nullptr, GetCurrentThreadId());
   dialogHook_ = SetWindowsHookExA(WH_CBT, dialogHook, nullptr, GetCurrentThreadId());
-  // The image list lives in the test prefix's registry; each test starts without one.
+  // The image lists live in the test prefix's registry; each test starts without them.
   Win32Registry registry;
-  RegKey key = registry.createKey(kLocalMachine, "Software\\Brightfen\\Korrin\\ISO");
-  registry.writeNumber(key, "Files", 0);
-  registry.closeKey(key);
+  for (const char* list : {"ISO", "Disk images"}) {
+    RegKey key =
+        registry.createKey(kLocalMachine, std::string("Software\\Brightfen\\Korrin\\") + list);
+    registry.writeNumber(key, "Files", 0);
+    registry.closeKey(key);
+  }
 
   HINSTANCE instance = GetModuleHandleA(nullptr);
   app = std::make_unique<MainWindow>(instance, "Korrin", "Korrin199909");
@@ -127,12 +148,7 @@ void ShellWindow::SetUp() {
   floppies = add(std::make_unique<FakeDriver>(ctx(), "Floppy drives", FloppyDiskOsNode));
   samplers = add(std::make_unique<FakeDriver>(ctx(), "Samplers", SamplerDiskOsNode));
   samplers->scanDevices = {Sampler};
-  if (withDiskImages) {
-    RegKey list = registry.createKey(kLocalMachine, "Software\\Brightfen\\Korrin\\Disk images");
-    registry.writeNumber(list, "Files", 0);
-    registry.closeKey(list);
-    add(std::make_unique<DiskImageDriver>(ctx()));
-  }
+  add(std::make_unique<DiskImageDriver>(ctx()));
   installOperations(ctx());
   createMainWindows(*app, SW_SHOWNORMAL);
   ASSERT_TRUE(pumpUntil([&] { return !ctx().busy && !ctx().splash.shown(); }));
@@ -164,30 +180,6 @@ std::vector<std::string> ShellWindow::shownRows() {
   return out;
 }
 
-void ShellWindow::rightClickTree(int node) {
-  POINT at = {200, 500};
-  if (node != 0) {
-    // The message takes the item in the rectangle it fills.
-    RECT r;
-    HTREEITEM handle = item(node);
-    std::memcpy(&r, &handle, sizeof handle);
-    ASSERT_TRUE(SendMessageA(app->tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
-    at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  }
-  ClientToScreen(app->tree, &at);
-  SetCursorPos(at.x, at.y);
-  NMHDR header = {app->tree, 0, UINT(NM_RCLICK)};
-  SendMessageA(app->window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
-}
-
-void ShellWindow::rightClickRows(std::initializer_list<int> chosen) {
-  ListView_SetItemState(app->list, -1, 0, LVIS_SELECTED);
-  for (int row : chosen)
-    ListView_SetItemState(app->list, row, LVIS_SELECTED, LVIS_SELECTED);
-  NMHDR header = {app->list, 0, UINT(NM_RCLICK)};
-  SendMessageA(app->window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
-}
-
 bool ShellWindow::idle() {
   // Long enough for any command here on a slow machine, short enough that a
   // command that never ends fails the test instead of holding up the run.
@@ -197,6 +189,55 @@ bool ShellWindow::idle() {
         return !ctx().busy;
       },
       8000);
+}
+
+bool ShellWindow::onTree(int node, UINT command, std::deque<DialogAction> answers) {
+  POINT at = {200, 500};
+  RECT r = {};
+  if (node != 0) {
+    EXPECT_TRUE(TreeView_GetItemRect(app->tree, item(node), &r, TRUE)) << node;
+    at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  }
+  ClientToScreen(app->tree, &at);
+  SetCursorPos(at.x, at.y);
+  return choose(app->tree, command, std::move(answers));
+}
+
+bool ShellWindow::onRows(std::initializer_list<int> rows, UINT command,
+                         std::deque<DialogAction> answers) {
+  ListView_SetItemState(app->list, -1, 0, LVIS_SELECTED);
+  for (int row : rows)
+    ListView_SetItemState(app->list, row, LVIS_SELECTED, LVIS_SELECTED);
+  return choose(app->list, command, std::move(answers));
+}
+
+bool ShellWindow::choose(HWND view, UINT command, std::deque<DialogAction> answers) {
+  actions = std::move(answers);
+  commands = std::deque<UINT>(command != 0, command);
+  NMHDR header = {view, 0, UINT(NM_RCLICK)};
+  SendMessageA(app->window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+  return idle();
+}
+
+std::string ShellWindow::tempFile(const std::string& name, const Bytes& bytes) {
+  char folder[MAX_PATH] = {};
+  GetTempPathA(sizeof folder, folder);
+  std::string path = folder + name;
+  made.push_back(path);
+  DeleteFileA(path.c_str());
+  EXPECT_TRUE(bytes.empty() ||
+              std::ofstream(path, std::ios::binary)
+                  .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()))
+                  .flush())
+      << path;
+  return path;
+}
+
+int ShellWindow::nodeNamed(const std::string& name) {
+  for (int i = 1; i < ctx().nodes.count; ++i)
+    if (ctx().nodes[i].name == name)
+      return i;
+  return 0;
 }
 
 BOOL CALLBACK ShellWindow::answerWorkerBox(HWND window, LPARAM self) {
@@ -219,27 +260,22 @@ LRESULT CALLBACK ShellWindow::menuHook(int code, WPARAM wp, LPARAM lp) {
       HIWORD(call->lParam) == 0) {
     // The items' states are final once the menu opens: the shell sets them first.
     OpenedMenu seen{reinterpret_cast<HMENU>(call->wParam), {}};
+    std::deque<UINT>& commands = active->commands;
+    bool choosing = !commands.empty();
     for (int i = 0, n = GetMenuItemCount(seen.menu); i < n; ++i) {
-      UINT id = GetMenuItemID(seen.menu, i);
-      UINT state = GetMenuState(seen.menu, i, MF_BYPOSITION);
-      if (id != 0 && id != UINT(-1) && !(state & (MF_GRAYED | MF_DISABLED | MF_SEPARATOR)))
+      UINT id = GetMenuItemID(seen.menu, i);  // 0 for a separator
+      if (id != 0 && id != UINT(-1) &&
+          !(GetMenuState(seen.menu, i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)))
         seen.enabled.push_back(id);
+      // The first Down highlights the first item; separators are skipped.
+      if (choosing && id != 0)
+        PostMessageA(call->hwnd, WM_KEYDOWN, VK_DOWN, 0);
+      choosing = choosing && id != commands.front();
     }
     active->opened.push_back(seen);
-    if (active->commands.empty()) {
-      PostMessageA(call->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
-    } else {
-      // The first Down highlights the first item; separators are skipped.
-      UINT command = active->commands.front();
-      active->commands.pop_front();
-      for (int i = 0, n = GetMenuItemCount(seen.menu); i < n; ++i) {
-        if (!(GetMenuState(seen.menu, i, MF_BYPOSITION) & MF_SEPARATOR))
-          PostMessageA(call->hwnd, WM_KEYDOWN, VK_DOWN, 0);
-        if (GetMenuItemID(seen.menu, i) == command)
-          break;
-      }
-      PostMessageA(call->hwnd, WM_KEYDOWN, VK_RETURN, 0);
-    }
+    PostMessageA(call->hwnd, WM_KEYDOWN, commands.empty() ? VK_ESCAPE : VK_RETURN, 0);
+    if (!commands.empty())
+      commands.pop_front();
     SetTimer(nullptr, 0, 3000, endStuckMenu);
   }
   return CallNextHookEx(nullptr, code, wp, lp);

@@ -16,19 +16,15 @@
 #include "media/cd_image_driver.h"
 #include "tests/support/fake_driver.h"
 
-// Wine without a window manager waits up to two seconds whenever a managed
-// window (one with a caption, or once activated) hides or goes. Under Wine
-// the tests therefore run with window management off for this program:
-// the first run switches it off and runs the tests again in a new process,
-// whose exit code *code receives; then the result is true.
-bool rerunWithoutWindowManagement(int* code);
-
 // Dispatches messages until done() holds or the time runs out.
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 // Runs a program to its end, pumping messages meanwhile; its exit code, or
 // -1 when it did not start or end in time.
 int runProgram(const std::string& path, std::string commandLine, DWORD timeoutMs);
 std::string windowText(HWND window);
+
+using Bytes = std::vector<std::uint8_t>;
+Bytes readFile(const std::string& path);
 
 using DialogAction = std::function<void(HWND dialog)>;
 // Answers a file dialog with a path, as a user typing it would.
@@ -41,8 +37,8 @@ struct OpenedMenu {
 };
 
 // The real main window over fake SCSI, floppy and sampler drivers and the
-// real CD image driver, with the real operations installed; started up and
-// idle when a test begins, with no image registered.
+// real CD and disk image drivers, with the real operations installed; started
+// up and idle when a test begins, with no image registered.
 class ShellWindow : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -54,36 +50,40 @@ class ShellWindow : public ::testing::Test {
   void select(int node) { TreeView_SelectItem(app->tree, item(node)); }
   // Each row's cells, joined by "|".
   std::vector<std::string> shownRows();
-  // Right-clicks the node's item with the pointer over it, or empty space for 0.
-  void rightClickTree(int node);
-  // Selects the rows and right-clicks the list.
-  void rightClickRows(std::initializer_list<int> chosen);
   // Pumps until the running command has ended, answering worker messages.
   bool idle();
+  // Right-clicks the node's item with the pointer over it (empty space for
+  // 0), or the selected rows, and chooses the command from the menu that
+  // opens (none for 0), its dialogs given the answers in turn; true once it
+  // has ended.
+  bool onTree(int node, UINT command, std::deque<DialogAction> answers = {});
+  bool onRows(std::initializer_list<int> rows, UINT command, std::deque<DialogAction> answers = {});
+  // A path in the temporary folder, removed at the end; the file holds the
+  // bytes if there are any, else there is none yet.
+  std::string tempFile(const std::string& name, const Bytes& bytes = {});
+  int nodeNamed(const std::string& name);
 
   std::unique_ptr<MainWindow> app;
   // Set before SetUp: the real SCSI disk driver over the ASPI manager the
   // main window loads, instead of the fake one.
   bool realScsi = false;
-  // Set before SetUp: the disk image driver after the four others.
-  bool withDiskImages = false;
   FakeDriver *scsi = nullptr, *floppies = nullptr, *samplers = nullptr;
   CdImageDriver* images = nullptr;
-  std::vector<std::string> made;  // files removed at the end
-
-  // Each menu that opens is recorded, then answered with the next command
-  // (reached with the arrow keys: items share mnemonics), else closed.
   std::vector<OpenedMenu> opened;
-  std::deque<UINT> commands;
-  // Each modal dialog of this thread gets the next action, else Cancel.
-  std::deque<DialogAction> actions;
   // The workers report failures in message boxes: answered OK, texts kept.
   std::vector<std::string> workerTexts;
 
  private:
+  bool choose(HWND view, UINT command, std::deque<DialogAction> answers);
   static LRESULT CALLBACK menuHook(int code, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK dialogHook(int code, WPARAM wp, LPARAM lp);
   static void CALLBACK answerDialog(HWND, UINT, UINT_PTR timer, DWORD);
   static BOOL CALLBACK answerWorkerBox(HWND window, LPARAM self);
   HHOOK menuHook_ = nullptr, dialogHook_ = nullptr;
+  // Each menu that opens is recorded, then answered with the next command
+  // (reached with the arrow keys: items share mnemonics), else closed.
+  std::deque<UINT> commands;
+  // Each modal dialog of this thread gets the next action, else Cancel.
+  std::deque<DialogAction> actions;
+  std::vector<std::string> made;
 };
