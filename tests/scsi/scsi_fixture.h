@@ -43,10 +43,9 @@ struct ScsiFixture {
   // The device nodes under "SCSI Disks", in order.
   std::vector<int> deviceNodes() const {
     std::vector<int> nodes;
-    for (int i = 1; i < ctx.nodes.count; ++i) {
+    for (int i = 1; i < ctx.nodes.count; ++i)
       if (ctx.nodes[i].parent == driver->driverNode() && isDeviceType(ctx.nodes[i].type))
         nodes.push_back(i);
-    }
     return nodes;
   }
 };

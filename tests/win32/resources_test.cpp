@@ -1,6 +1,5 @@
-// The program's resources as the window code loads them: the strings it
-// reads, pictures and icons in the shapes the views take, and the manifest.
-// The shell's tests open every menu and dialog the code uses.
+// The program's resources as the window code loads them: pictures and icons in the shapes the views
+// take, and the manifest. The shell's tests open every menu and dialog the code uses.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,19 +12,6 @@ namespace {
 
 HINSTANCE instance() {
   return GetModuleHandleA(nullptr);
-}
-
-TEST(Resources, StringsTheProgramReads) {
-  const std::pair<int, const char*> strings[] = {{IDS_PROGRAM_TITLE, "Korrin"},
-                                                 {IDS_MAIN_CLASS, "Korrin199909"},
-                                                 {IDS_SOFTWARE, "Software"},
-                                                 {IDS_COMPANY, "Brightfen"},
-                                                 {IDS_CURRENT_VERSION, "CurrentVersion"}};
-  for (const auto& s : strings) {
-    char text[64] = {};
-    LoadStringA(instance(), s.first, text, sizeof text);
-    EXPECT_STREQ(text, s.second) << s.first;
-  }
 }
 
 // A picture or icon that will not load is replaced without a word at run time.

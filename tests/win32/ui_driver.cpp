@@ -157,8 +157,7 @@ void ShellWindow::SetUp() {
 void ShellWindow::TearDown() {
   if (app) {
     idle();
-    if (IsWindow(app->window))
-      DestroyWindow(app->window);
+    DestroyWindow(app->window);  // fails harmlessly once the test has closed it
     pumpUntil([] { return false; }, 20);
     app.reset();
   }
@@ -183,21 +182,15 @@ std::vector<std::string> ShellWindow::shownRows() {
 bool ShellWindow::idle() {
   // Long enough for any command here on a slow machine, short enough that a
   // command that never ends fails the test instead of holding up the run.
-  return pumpUntil(
-      [&] {
-        EnumWindows(answerWorkerBox, reinterpret_cast<LPARAM>(this));
-        return !ctx().busy;
-      },
-      8000);
+  // EnumWindows is true once it has offered every window to answerWorkerBox.
+  return pumpUntil([&] { return EnumWindows(answerWorkerBox, LPARAM(this)) && !ctx().busy; }, 8000);
 }
 
 bool ShellWindow::onTree(int node, UINT command, std::deque<DialogAction> answers) {
-  POINT at = {200, 500};
-  RECT r = {};
-  if (node != 0) {
-    EXPECT_TRUE(TreeView_GetItemRect(app->tree, item(node), &r, TRUE)) << node;
-    at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  }
+  RECT r = {200, 500, 200, 500};  // empty space, below the items
+  if (node != 0 && !TreeView_GetItemRect(app->tree, item(node), &r, TRUE))
+    ADD_FAILURE() << "node " << node << " has no item to click";
+  POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   ClientToScreen(app->tree, &at);
   SetCursorPos(at.x, at.y);
   return choose(app->tree, command, std::move(answers));
@@ -293,10 +286,9 @@ void CALLBACK ShellWindow::answerDialog(HWND dialog, UINT, UINT_PTR timer, DWORD
   KillTimer(dialog, timer);
   if (!active)
     return;
-  DialogAction action = [](HWND d) { PostMessageA(d, WM_COMMAND, IDCANCEL, 0); };
-  if (!active->actions.empty()) {
-    action = std::move(active->actions.front());
-    active->actions.pop_front();
-  }
+  if (active->actions.empty())
+    active->actions.push_back([](HWND d) { PostMessageA(d, WM_COMMAND, IDCANCEL, 0); });
+  DialogAction action = std::move(active->actions.front());
+  active->actions.pop_front();
   action(dialog);
 }
