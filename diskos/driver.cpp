@@ -48,6 +48,22 @@ void SetDiskOsName(Context& ctx, int slot, const char* name) {
   std::snprintf(out, kDiskOsNameSize, "%s", name);
 }
 
+int RegisterDriverNode(Context& ctx, int slot, const char* versionText, const char* nodeText,
+                       bool canAddDevices) {
+  LcdDisplay& lcd = ctx.lcd;
+  lcd.LcdSetCursor(0, 3);
+  lcd.LcdPrint(versionText);
+  SetDiskOsName(ctx, slot, versionText);
+  ctx.host.sleep(100);
+  lcd.LcdClearLine(3, false);
+  int node = addNode(ctx, ctx.nodes.rootIndex, DiskOsNode, nodeText);
+  if (node != 0) {
+    ctx.nodes[node].diskOs = slot;
+    ctx.nodes[node].canAddDevices = canAddDevices ? 1 : 0;
+  }
+  return node;
+}
+
 void ProbeDiskOses(Context& ctx) {
   LcdDisplay& lcd = ctx.lcd;
   DiskOsTable& table = ctx.diskOses;

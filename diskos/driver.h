@@ -58,3 +58,8 @@ void ReportDiskOsError(Context& ctx, const DiskOsRequest& request);
 std::uint32_t SendDiskOs(Context& ctx, DiskOsRequest& request);
 // Sets the driver's entry name (truncated to fit).
 void SetDiskOsName(Context& ctx, int slot, const char* name);
+// The Register step of a storage driver: its version text on row 3 of the
+// display for a moment and in its table entry, then its node under the root
+// (0 when the node table is full) carrying its slot.
+int RegisterDriverNode(Context& ctx, int slot, const char* versionText, const char* nodeText,
+                       bool canAddDevices);

@@ -105,17 +105,7 @@ std::uint32_t DiskImageDriver::serveSub(DiskOsRequest& request) {
 }
 
 std::uint32_t DiskImageDriver::registerDriver() {
-  LcdDisplay& lcd = ctx.lcd;
-  lcd.LcdSetCursor(0, 3);
-  lcd.LcdPrint(kVersionText);
-  SetDiskOsName(ctx, ownIndex(), kVersionText);
-  ctx.host.sleep(100);
-  lcd.LcdClearLine(3, false);
-  driverNode_ = addNode(ctx, ctx.nodes.rootIndex, DiskOsNode, kNodeText);
-  if (driverNode_ != 0) {
-    ctx.nodes[driverNode_].diskOs = ownIndex();
-    ctx.nodes[driverNode_].canAddDevices = 1;
-  }
+  driverNode_ = RegisterDriverNode(ctx, ownIndex(), kVersionText, kNodeText, true);
   return 0;
 }
 

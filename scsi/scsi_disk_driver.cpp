@@ -117,15 +117,7 @@ std::uint32_t ScsiDiskDriver::readOwn(int drv, std::uint32_t first, std::uint32_
 }
 
 std::uint32_t ScsiDiskDriver::registerDriver() {
-  LcdDisplay& lcd = ctx.lcd;
-  lcd.LcdSetCursor(0, 3);
-  lcd.LcdPrint(kVersionText);
-  SetDiskOsName(ctx, ownIndex(), kVersionText);
-  ctx.host.sleep(100);
-  lcd.LcdClearLine(3, false);
-  driverNode_ = addNode(ctx, ctx.nodes.rootIndex, DiskOsNode, kNodeText);
-  if (driverNode_ != 0)
-    ctx.nodes[driverNode_].diskOs = ownIndex();
+  driverNode_ = RegisterDriverNode(ctx, ownIndex(), kVersionText, kNodeText, false);
   return 0;
 }
 
