@@ -12,11 +12,8 @@ bool CheckDiskImageFile(Files& files, FileHandle file, std::uint64_t* diskSector
   if (!files.size(file, &length) || length == 0 || length % kSectorBytes != 0)
     return false;
   std::uint8_t sector[512];
-  std::uint32_t got = 0;
-  if (!files.seek(file, 0) || !files.read(file, sector, sizeof sector, &got) ||
-      got != sizeof sector || !IsEsiDiskInfo(sector)) {
+  if (!ReadEsiSectorZero(files, file, sector))
     return false;
-  }
   // Writes go where the tables say; a disk whose tables leave it or overlap
   // would have them written anywhere.
   DiskInfo d = ReadDiskInfo(sector);

@@ -12,9 +12,7 @@ constexpr std::uint64_t kSectorBytes = 512;
 // when the file holds none.
 std::uint64_t diskSectors(Files& files, FileHandle file) {
   std::uint8_t sector[512];
-  std::uint32_t got = 0;
-  if (!files.seek(file, 0) || !files.read(file, sector, sizeof sector, &got) ||
-      got != sizeof sector || !IsEsiDiskInfo(sector))
+  if (!ReadEsiSectorZero(files, file, sector))
     return 0;
   return std::uint64_t{ReadDiskInfo(sector).lastSector} + 1;
 }
@@ -68,16 +66,19 @@ bool ClampToCdCapacity(std::uint8_t* s) {
   return true;
 }
 
+bool ReadEsiSectorZero(Files& files, FileHandle file, std::uint8_t* sector) {
+  std::uint32_t got = 0;
+  return files.seek(file, 0) && files.read(file, sector, 512, &got) && got == 512 &&
+         IsEsiDiskInfo(sector);
+}
+
 bool CheckImageFile(Files& files, FileHandle file) {
   std::uint64_t length = 0;
   if (!files.size(file, &length) || length % kCdSectorSize != 0)
     return false;
   std::uint8_t sector[512];
-  std::uint32_t got = 0;
-  if (!files.seek(file, 0) || !files.read(file, sector, sizeof sector, &got) ||
-      got != sizeof sector || !IsEsiDiskInfo(sector)) {
+  if (!ReadEsiSectorZero(files, file, sector))
     return false;
-  }
   if (ClampToCdCapacity(sector)) {
     if (!files.seek(file, 0) || !files.write(file, sector, sizeof sector))
       return false;

@@ -15,6 +15,9 @@ constexpr std::uint32_t kImageTemplateSize = kTemplateSectors * 512;  // 12 800
 // The result of any failed file call during a transfer.
 constexpr std::uint32_t kImageFileError = 0x40000;
 
+// Reads sector 0 of an image file into sector; false unless it is a whole
+// sector holding an ESi disk information sector.
+bool ReadEsiSectorZero(Files& files, FileHandle file, std::uint8_t* sector);
 // Accepts a file that holds an ESi disk, clamping a disk that claims more than
 // a CD holds (and writing the clamped sector back). Leaves the file at 0.
 bool CheckImageFile(Files& files, FileHandle file);
