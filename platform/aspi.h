@@ -23,6 +23,14 @@ constexpr std::uint8_t SRB_DIR_OUT = 0x10;
 
 constexpr int kSenseLength = 14;
 
+// The SCSI commands Korrin sends and the simulated units answer.
+constexpr std::uint8_t kTestUnitReady = 0x00;
+constexpr std::uint8_t kReceive = 0x08;
+constexpr std::uint8_t kSend = 0x0A;
+constexpr std::uint8_t kInquiry = 0x12;
+constexpr std::uint8_t kRead10 = 0x28;
+constexpr std::uint8_t kWrite10 = 0x2A;
+
 // The published layout on 32-bit Windows, where every field falls on its
 // natural alignment; on other hosts only the simulator reads it.
 struct SrbExecScsiCmd {

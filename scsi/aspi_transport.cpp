@@ -8,12 +8,6 @@
 
 namespace {
 
-constexpr std::uint8_t kTestUnitReady = 0x00;
-constexpr std::uint8_t kReceive = 0x08;
-constexpr std::uint8_t kSend = 0x0A;
-constexpr std::uint8_t kInquiry = 0x12;
-constexpr std::uint8_t kRead10 = 0x28;
-constexpr std::uint8_t kWrite10 = 0x2A;
 constexpr std::uint32_t kReadyBufferSize = 256;
 constexpr std::uint8_t kInquiryLength = 32;
 constexpr int kLunSearchLast = 64;
