@@ -60,6 +60,8 @@ struct Context {
   // Shared working storage; the busy flag keeps users to one at a time.
   std::uint8_t sectorBuffer[32768] = {};
   std::uint8_t listBuffer[3200] = {};
+  // Every SMDI message is built here and every reply lands here.
+  std::uint8_t smdiMessageBuffer[16640] = {};
   // The one Windows file a command opened for the operation it starts; the
   // operation closes it.
   FileHandle openFile = kNoFile;

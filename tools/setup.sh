@@ -3,7 +3,8 @@
 # root). Idempotent: does nothing when everything is already there.
 set -e
 packages="cmake g++ make googletest libgtest-dev g++-mingw-w64-i686 mingw-w64-tools \
-  wine wine32:i386 xvfb xauth clang libclang-rt-14-dev imagemagick xdotool clang-format"
+  wine wine32:i386 xvfb xauth clang libclang-rt-14-dev imagemagick xdotool clang-format \
+  sox sndfile-programs"
 missing=""
 for p in $packages; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
