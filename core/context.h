@@ -17,6 +17,8 @@
 #include "platform/status_screen.h"
 #include "platform/views.h"
 
+class FloppyBios;
+
 struct Ports {
   Files& files;
   Registry& registry;
@@ -67,4 +69,6 @@ struct Context {
   FileHandle openFile = kNoFile;
   // The ASPI manager, its request blocks and the SCSI units found.
   ScsiUnits scsi;
+  // The PC's floppy drives; none when null.
+  FloppyBios* floppyBios = nullptr;
 };

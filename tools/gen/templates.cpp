@@ -114,6 +114,69 @@ Bytes emptyBankTemplate() {
   return bank;
 }
 
+// ---------------------------------------------------------------------------
+// The start of an ESi floppy image (resource "E3X" 204), 104 032 bytes: the
+// floppy's sector 0 and the start of the one bank a WAV import makes. The
+// import appends the sample's audio from byte 104 032 on, fills in the
+// sample header and stamps each disk's copy of sector 0. Numbers are 32-bit,
+// most significant byte first, like the fields the import writes.
+constexpr std::size_t kFloppyTemplateSize = 104032;
+constexpr std::uint32_t kFloppySectors = 2880;  // 80 cylinders x 2 heads x 18
+constexpr std::uint32_t kFloppyDataPerDisk = kFloppySectors * 512 - 512;
+constexpr std::uint32_t kSampleHeaderAt = 11884;  // 13 fields, to 11935
+constexpr std::uint32_t kSampleStartAt = 103940;  // its own 92-byte header
+constexpr std::uint32_t kAudioAt = 104032;
+constexpr char kFloppyIdentification[] = "EMU3 FLOPPY DISK";  // 16 characters
+constexpr char kFloppyBankName[] = "WAV SAMPLE      ";        // 16 characters
+
+void putBe32(std::uint8_t* at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i)
+    at[i] = std::uint8_t(value >> (24 - 8 * i));
+}
+
+// Sector 0 of every disk of a set. The import stamps 40, 44, 56 and 68 per
+// disk; the template holds the values of a set of one disk with an empty
+// mono sample.
+//
+//   0..15   identification            32  sectors per disk
+//   16..31  the bank's name           36  bytes per sector
+//   40      this disk's number        48  image bytes each disk carries
+//   44      the number of disks       52  where the sample header lies
+//   56      the sample's size, bytes  60  where the audio begins
+//   68      the sample's size, sectors
+void floppySector0(std::uint8_t* s) {
+  const std::uint32_t emptySampleBytes = 98 + 94;  // (LEN + 98) x 1 + 94, LEN = 0
+  std::memcpy(s, kFloppyIdentification, 16);
+  std::memcpy(s + 16, kFloppyBankName, 16);
+  putBe32(s + 32, kFloppySectors);
+  putBe32(s + 36, 512);
+  putBe32(s + 40, 1);
+  putBe32(s + 44, 1);
+  putBe32(s + 48, kFloppyDataPerDisk);
+  putBe32(s + 52, kSampleHeaderAt);
+  putBe32(s + 56, emptySampleBytes);
+  putBe32(s + 60, kAudioAt);
+  putBe32(s + 68, (emptySampleBytes + 511) / 512);
+}
+
+// The bank: its first sector is laid out as on a hard disk (identification,
+// the name at 16 and 76). The sample header at 11884 and the sample's own
+// header at 103940 stay zero except for its name: the import fills in the
+// fields, and the left channel's words begin 92 bytes into the sample.
+void floppyBank(std::uint8_t* image) {
+  std::memcpy(image + 512, kBankIdentification, 16);
+  std::memcpy(image + 512 + 16, kFloppyBankName, 16);
+  std::memcpy(image + 512 + 76, kFloppyBankName, 16);
+  std::memcpy(image + kSampleStartAt, kFloppyBankName, 16);
+}
+
+Bytes floppyTemplate() {
+  Bytes image(kFloppyTemplateSize, 0);
+  floppySector0(&image[0]);
+  floppyBank(image.data());
+  return image;
+}
+
 // Scrambles as the program unscrambles: one chunk at position 0. A buffer
 // that begins with "EMU" keeps its first 32 bytes plain; one that does not
 // must not come to begin with "EMU" once scrambled, or it would not restore.
@@ -146,5 +209,6 @@ bool writeTemplates(const std::string& out) {
   Bytes cd = cdImageTemplate();
   if (!checkCdTemplate(cd))
     return false;
-  return store(out + "/ISO198.bin", cd) && store(out + "/E3X203.bin", emptyBankTemplate());
+  return store(out + "/ISO198.bin", cd) && store(out + "/E3X203.bin", emptyBankTemplate()) &&
+         store(out + "/E3X204.bin", floppyTemplate());
 }
