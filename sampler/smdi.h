@@ -36,8 +36,9 @@ int SmdiDeleteSample(Context& ctx, int adapter, int target, std::uint32_t sample
 int SmdiSendNextPacket(Context& ctx, int adapter, int target, std::uint32_t packet);
 int SmdiBeginSampleTransfer(Context& ctx, int adapter, int target, std::uint32_t sample,
                             std::uint32_t packetLength);
-// data is little-endian 16-bit words, count bytes (at most 512); the message
-// carries them most significant byte first.
+// data is little-endian 16-bit words, count bytes (at most 512: a larger
+// count sends nothing and answers 0); the message carries them most
+// significant byte first, a lone last byte as it is.
 int SmdiSendDataPacket(Context& ctx, int adapter, int target, std::uint32_t packet,
                        const std::uint8_t* data, std::uint32_t count);
 
@@ -61,13 +62,24 @@ std::uint16_t SmdiReceiveReply(Context& ctx, int adapter, int target);
 // As SmdiReceiveReply, but IDs below 0x001A (Message Reject among them) read as 0.
 std::uint16_t SmdiReceiveHeaderReply(Context& ctx, int adapter, int target);
 
+// The bound of one wait: this many attempts, this many milliseconds apart,
+// about three seconds in all.
+constexpr int kSmdiReplyAttempts = 300;
+constexpr unsigned kSmdiReplyPause = 10;
+
 // Asks again while the reply is none or Wait, a bounded number of times. The
 // first other ID settles it; 0 means the sampler stopped answering, and the
-// user has been told once.
+// user has been told once ("Sampler (%d,%d) is not answering", or the SCSI
+// message of a failed transfer, after which it does not ask again).
 std::uint16_t SmdiAwaitReply(Context& ctx, int adapter, int target);
 // The same for the answer to a Sample Header Request, where a Message Reject
 // (an empty slot) reads as no answer: 0 after the bound, without a message.
+// A Message Reject itself settles it at once, as 0.
 std::uint16_t SmdiAwaitHeaderReply(Context& ctx, int adapter, int target);
+// The wait of a listing: asks again only on Wait, so none or a Message Reject
+// settles as 0, an empty slot. Wait past the bound answers kSmdiWait, after
+// the one message; so does a failed transfer, which the transport has named.
+std::uint16_t SmdiAwaitListedHeader(Context& ctx, int adapter, int target);
 
 // A Sample Header reply, read from the message buffer within its bounds.
 struct SmdiSampleHeaderReply {
@@ -83,4 +95,5 @@ struct SmdiSampleHeaderReply {
 SmdiSampleHeaderReply SmdiReadSampleHeader(const Context& ctx);
 
 // trunc(1e9 / x + 0.9): a rate in hertz to a period in nanoseconds and back.
+// 0 gives 0.
 std::uint32_t SmdiConvertRate(std::uint32_t x);

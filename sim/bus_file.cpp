@@ -89,6 +89,23 @@ bool readHang(const std::string& text, SimHang* hang) {
   return false;
 }
 
+bool readSmdiFault(const std::string& text, SimSmdiFault* fault) {
+  static const struct {
+    const char* name;
+    SimSmdiFault fault;
+  } faults[] = {{"silent", SimSmdiFault::Silent},     {"wait-forever", SimSmdiFault::WaitForever},
+                {"reject", SimSmdiFault::Reject},     {"zero-packet", SimSmdiFault::ZeroPacket},
+                {"oversize", SimSmdiFault::Oversize}, {"odd", SimSmdiFault::Odd},
+                {"rename", SimSmdiFault::Rename}};
+  for (const auto& f : faults) {
+    if (text == f.name) {
+      *fault = f.fault;
+      return true;
+    }
+  }
+  return false;
+}
+
 bool isAbsolute(const std::string& path) {
   if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':')
     return true;
@@ -111,6 +128,11 @@ std::string applyKey(const std::string& word, SimUnitConfig* unit) {
   }
   if (key == "hang")
     return readHang(value, &unit->hang) ? "" : "bad hang in \"" + word + "\"";
+  if (key == "smdi") {
+    if (unit->kind != SimUnitKind::Sampler)
+      return "smdi= is for samplers only, in \"" + word + "\"";
+    return readSmdiFault(value, &unit->smdi) ? "" : "bad smdi in \"" + word + "\"";
+  }
   int* number = key == "lun"         ? &unit->lun
                 : key == "notready"  ? &unit->notReady
                 : key == "failread"  ? &unit->failRead

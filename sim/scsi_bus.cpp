@@ -8,9 +8,8 @@ constexpr int kTargets = 8;
 }  // namespace
 
 bool SimScsiBus::addUnit(const SimUnitConfig& config) {
-  // Until the sampler is simulated, a sampler unit only answers INQUIRY.
   if (config.kind == SimUnitKind::Sampler)
-    return addUnit(std::make_unique<SimScsiUnit>(config));
+    return addUnit(std::make_unique<SimSamplerUnit>(config, files_, listFolder));
   return addUnit(std::make_unique<SimDiskUnit>(config, files_));
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/aspi.h"
 #include "platform/files.h"
+#include "sim/sampler_unit.h"
 #include "sim/scsi_unit.h"
 
 class SimScsiBus : public Aspi {
@@ -15,8 +16,8 @@ class SimScsiBus : public Aspi {
   // Units open their image files through files for as long as the bus lives.
   explicit SimScsiBus(Files& files) : files_(files) {}
 
-  // Adds a disk unit (a sampler unit comes with the sampler); false when the
-  // place is taken or out of range.
+  // Adds a disk or sampler unit; false when the place is taken or out of
+  // range. A sampler's seed folder is read with listFolder.
   bool addUnit(const SimUnitConfig& config);
   bool addUnit(std::unique_ptr<SimScsiUnit> unit);
   SimScsiUnit* unit(int adapter, int target);
@@ -32,6 +33,7 @@ class SimScsiBus : public Aspi {
   std::uint32_t GetASPI32SupportInfo() override;
   std::uint32_t SendASPI32Command(SrbExecScsiCmd* srb) override;
 
+  FolderLister listFolder = ListFolderFiles;
   // Every accepted block as it was sent, for tests that check what Korrin asked.
   std::vector<SrbExecScsiCmd> sent;
 

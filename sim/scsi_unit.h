@@ -1,8 +1,8 @@
 #pragma once
 // Simulated SCSI units: what a device does with the command blocks and data
 // an ASPI manager hands it. Disk units serve TEST UNIT READY, INQUIRY,
-// READ(10) and WRITE(10) from an image file; a sampler unit would serve SEND
-// and RECEIVE by overriding them.
+// READ(10) and WRITE(10) from an image file; a sampler unit serves SEND and
+// RECEIVE (sim/sampler_unit.h).
 #include <cstdint>
 #include <string>
 
@@ -10,6 +10,11 @@
 
 enum class SimUnitKind { Disk, Removable, Optical, CdRom, Sampler };
 enum class SimHang { None, TestUnitReady, Inquiry, Read, Write };
+// How a sampler unit misbehaves on SMDI: never answers, answers Wait for
+// ever, rejects every message, announces packets of 0 bytes, sends Data
+// Packets longer than the host's buffer or of an odd length, or renames its
+// samples after each listing.
+enum class SimSmdiFault { None, Silent, WaitForever, Reject, ZeroPacket, Oversize, Odd, Rename };
 
 // One unit as the bus description gives it.
 struct SimUnitConfig {
@@ -24,6 +29,7 @@ struct SimUnitConfig {
   int failRead = 0;
   int failWrite = 0;
   SimHang hang = SimHang::None;
+  SimSmdiFault smdi = SimSmdiFault::None;
 };
 
 // A command as the device receives it.

@@ -65,6 +65,9 @@ struct Manager {
       else if (SimDiskUnit* disk = bus.disk(unit.adapter, unit.target);
                disk && !unit.source.empty() && !disk->hasMedium())
         debugLine("cannot open " + unit.source + ": the unit has no medium");
+      else if (auto* sampler = dynamic_cast<SimSamplerUnit*>(bus.unit(unit.adapter, unit.target)))
+        for (const std::string& why : sampler->skipped)
+          debugLine(unit.source + ": " + why + " (left out)");
     }
   }
 };
