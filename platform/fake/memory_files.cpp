@@ -41,7 +41,8 @@ bool MemoryFiles::read(FileHandle file, void* buffer, std::uint32_t count, std::
   const auto& bytes = files_[f->path];
   if (f->position < bytes.size()) {
     std::uint64_t n = std::min<std::uint64_t>(count, bytes.size() - f->position);
-    std::memcpy(buffer, bytes.data() + f->position, n);
+    if (n > 0)
+      std::memcpy(buffer, bytes.data() + f->position, n);
     f->position += n;
     *got = static_cast<std::uint32_t>(n);
   }
