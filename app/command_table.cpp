@@ -2,6 +2,7 @@
 #include "app/commands.h"
 #include "app/shell_context.h"
 #include "media/disk_image_driver.h"
+#include "media/floppy_driver.h"
 #include "media/image_commands.h"
 
 namespace {
@@ -85,6 +86,23 @@ void receiveSample(ShellContext& ctx) {
   if (!received)
     ctx.files.remove(chosen.path);
   ctx.busy = 0;
+}
+
+// The WAV file, then the name of the image set; the file is closed again
+// when the second dialog is cancelled.
+void importWavToImages(ShellContext& ctx, int target) {
+  auto hook = ctx.shell.hooks.wavToFloppyImages;
+  ChosenFile wav;
+  std::string images;
+  if (!hook ||
+      !chooseAndOpen(ctx, FileDialog::WavToFloppy, "", FileOpen::ReadExisting, kOpenFailed, &wav))
+    return;
+  if (!ctx.shell.ui->chooseFile(FileDialog::FloppyImage, "", &images)) {
+    ctx.files.close(wav.file);
+    ctx.openFile = kNoFile;
+    return;
+  }
+  startBusyWorker(ctx, [&ctx, hook, target, images] { hook(ctx, target, images); });
 }
 
 void openDialog(ShellContext& ctx, int dialog, int target) {
@@ -205,7 +223,9 @@ bool runCommand(ShellContext& ctx, int command, std::intptr_t extra) {
       receiveSample(ctx);
       break;
     case CmdImportWav:
-      if (auto hook = hooks.wavToFloppy) {
+      if (IsFloppyImageFilesNode(ctx, target)) {
+        importWavToImages(ctx, target);
+      } else if (auto hook = hooks.wavToFloppy) {
         startWithFile(ctx, FileDialog::WavToFloppy, "", FileOpen::ReadExisting,
                       [hook, target](Context& c, const std::string&) { hook(c, target); });
       }

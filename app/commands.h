@@ -60,7 +60,14 @@ enum DialogId : int {
   RenumberBankDialog = 205,
 };
 
-enum class FileDialog { ExportBank, ReceiveSample, ImportBank, WavToFloppy, AddDiskImage };
+enum class FileDialog {
+  ExportBank,
+  ReceiveSample,
+  ImportBank,
+  WavToFloppy,
+  AddDiskImage,
+  FloppyImage,
+};
 
 enum class View { Tree, List };
 
@@ -139,6 +146,8 @@ struct CommandHooks {
   std::function<void(Context&, int bank)> exportBank;
   std::function<void(Context&, int bank)> deleteBank;
   std::function<void(Context&, int floppy)> wavToFloppy;
+  // The same for the floppy image files node; imagePath names the set.
+  std::function<void(Context&, int floppy, const std::string& imagePath)> wavToFloppyImages;
   // On the user-interface thread: starts its own worker.
   std::function<void(Context&, int device)> importEmptyBank;
   // On the user-interface thread; true when the sample arrived whole. The

@@ -3,8 +3,11 @@
 // core plus the window's menus, selection and command state.
 #include "app/commands.h"
 #include "core/context.h"
+#include "sampler/sample_choices.h"
 
 struct ShellContext : Context {
   using Context::Context;
   ShellState shell;
+  // The "Transmit sample" dialog's last choices, kept for the run.
+  TransmitSettings transmitSettings;
 };

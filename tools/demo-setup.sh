@@ -2,8 +2,9 @@
 # Prepares the demo set-up in a Wine prefix: a CD image holding a few banks,
 # registered in Korrin's image list, and a simulated SCSI bus (read by the
 # simulated WNASPI32.dll from the file KORRIN_BUS names) with an ESi hard
-# disk, a CD-ROM drive holding a copy of the CD image and a removable drive
-# without a medium, and a copy of the hard disk as an SD card's image file.
+# disk, a CD-ROM drive holding a copy of the CD image, a removable drive
+# without a medium and an E-mu sampler holding three samples made with sox,
+# and a copy of the hard disk as an SD card's image file.
 # Usage: demo-setup.sh BUILD_DIR PREFIX
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,11 +23,39 @@ if [ ! -f "$demo/demo.iso" ] || [ ! -f "$demo/harddisk.img" ]; then
 fi
 [ -f "$demo/library.iso" ] || cp "$demo/demo.iso" "$demo/library.iso"
 [ -f "$demo/HD0.img" ] || cp "$demo/harddisk.img" "$demo/HD0.img"
+# The simulated sampler's memory: "NNN name.wav" files it loads at start.
+memory="$demo/sampler"
+if [ ! -f "$memory/005 Saw loop.wav" ]; then
+  mkdir -p "$memory"
+  sox -n -r 44100 -b 16 -c 1 "$memory/001 Sine A440.wav" synth 1 sine 440 vol 0.5
+  sox -n -r 48000 -b 16 -c 2 "$memory/002 Stereo fifth.wav" synth 2 sine 220 sine 330 vol 0.4
+  sox -n -r 22050 -b 16 -c 1 "$memory/005 Saw loop.wav" synth 0.5 sawtooth 110 vol 0.4
+  # sox writes no loop: append a one-loop "smpl" chunk (frames 2205 to 11024)
+  # and make the RIFF length count it.
+  le32() {
+    for bits in 0 8 16 24; do
+      printf "\\$(printf %03o $(($1 >> bits & 255)))"
+    done
+  }
+  wav="$memory/005 Saw loop.wav"
+  { printf smpl; le32 60
+    for v in 0 0 45351 60 0 0 0 1 0 0 0 2205 11024 0 0; do le32 "$v"; done
+  } >>"$wav"
+  le32 $(($(wc -c <"$wav") - 8)) | dd of="$wav" bs=1 seek=4 conv=notrunc 2>/dev/null
+fi
+# Drive A: is a blank 1.44 MB floppy image (floppy-a.img), and two WAV files
+# wait to be written: one fits a disk, the other needs a set of two.
+"$top/tools/wine-floppy-drive.sh" "$prefix" "$demo/floppy-a.img"
+[ -f "$demo/floppy-one.wav" ] ||
+  sox -n -r 22050 -b 16 -c 1 "$demo/floppy-one.wav" synth 2 pluck A3 vol 0.5
+[ -f "$demo/floppy-two.wav" ] ||
+  sox -n -r 44100 -b 16 -c 1 "$demo/floppy-two.wav" synth 25 sine 110-880 vol 0.4
 cat >"$demo/korrin-bus.txt" <<'BUS'
 # adapter target kind source [key=value ...]
 0 1 disk      harddisk.img  vendor=SEAGATE product=ST32550N
 0 3 cdrom     library.iso   vendor=TOSHIBA product="CD-ROM XM-3401"
 0 4 removable -             vendor=IOMEGA product="ZIP 100"
+0 6 sampler   sampler       vendor=E-mu product=ESi-4000
 BUS
 key='HKLM\Software\Brightfen\Korrin'
 wine reg add "$key\\CurrentVersion" /ve /d "0.10" /f >/dev/null 2>&1

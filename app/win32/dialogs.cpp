@@ -26,12 +26,13 @@ DialogRunner dialogFor(int dialog) {
     int id;
     DialogRunner run;
   };
-  // Sample properties and Transmit sample arrive with the sampler commands.
   static const Entry entries[] = {
       {AddImageDialog, showAddImageDialog},
       {BankPropertiesDialog, bankProperties},
       {RenameBankDialog, renameBank},
       {RenumberBankDialog, renumberBank},
+      {TransmitSampleDialog, showTransmitSampleDialog},
+      {SamplePropertiesDialog, showSamplePropertiesDialog},
   };
   for (const Entry& e : entries) {
     if (e.id == dialog)

@@ -10,3 +10,8 @@ DialogRunner dialogFor(int dialog);
 
 // "Add ISO image": register an existing image file or create a new one.
 void showAddImageDialog(MainWindow& app, int node);
+// "Transmit sample": picks a number, keys and a WAV file and sends it to the
+// sampler of node.
+void showTransmitSampleDialog(MainWindow& app, int node);
+// "Sample properties" for the samples selected in the list.
+void showSamplePropertiesDialog(MainWindow& app, int node);

@@ -12,6 +12,7 @@ const char kWavFilter[] = "Wave files (*.wav)\0*.wav\0All files (*.*)\0*.*\0";
 const char kImageFilter[] = "ISO image files (*.iso)\0*.iso\0All files (*.*)\0*.*\0";
 const char kDiskImageFilter[] =
     "Disk images (*.img;*.hda;*.hds;*.iso)\0*.img;*.hda;*.hds;*.iso\0All files (*.*)\0*.*\0";
+const char kFloppyImageFilter[] = "Floppy image files (*.img)\0*.img\0All files (*.*)\0*.*\0";
 }  // namespace
 
 const FileDialogKind kExportBankFile = {true, kBankFilter, "e3x", "Export bank as"};
@@ -21,6 +22,7 @@ const FileDialogKind kWavToFloppyFile = {false, kWavFilter, "wav", nullptr};
 const FileDialogKind kAddImageFile = {false, kImageFilter, "iso", "Add ISO image file"};
 const FileDialogKind kCreateImageFile = {true, kImageFilter, "iso", "Create ISO image file"};
 const FileDialogKind kAddDiskImageFile = {false, kDiskImageFilter, "img", "Add disk image file"};
+const FileDialogKind kFloppyImageFile = {true, kFloppyImageFilter, "img", "Save floppy images as"};
 
 bool runFileDialog(HWND owner, const FileDialogKind& kind, const std::string& initialName,
                    std::string* path) {

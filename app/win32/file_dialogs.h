@@ -18,6 +18,7 @@ extern const FileDialogKind kWavToFloppyFile;
 extern const FileDialogKind kAddImageFile;
 extern const FileDialogKind kCreateImageFile;
 extern const FileDialogKind kAddDiskImageFile;
+extern const FileDialogKind kFloppyImageFile;
 
 // Runs the dialog starting with initialName; false when cancelled.
 bool runFileDialog(HWND owner, const FileDialogKind& kind, const std::string& initialName,

@@ -116,6 +116,7 @@ MainWindow::MainWindow(HINSTANCE inst, const std::string& title, const std::stri
       ctx(Ports{files, registry, host, views, screen}) {
   ctx.programTitle = title;
   ctx.shell.ui = this;
+  ctx.floppyBios = &floppyBios;
   screen.instance = inst;
   screen.windowData = this;
 }

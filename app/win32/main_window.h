@@ -14,6 +14,7 @@
 #include "app/win32/status_windows.h"
 #include "platform/win32/win32_aspi.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_floppy_bios.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_views.h"
@@ -40,6 +41,7 @@ class MainWindow : public ShellUi {
   Win32Host host;
   Win32Views views;
   Win32StatusScreen screen;
+  Win32FloppyBios floppyBios;
   ShellContext ctx;
 
   HWND window = nullptr;

@@ -44,6 +44,9 @@ bool MainWindow::chooseFile(FileDialog which, const std::string& initialName, st
     case FileDialog::AddDiskImage:
       kind = &kAddDiskImageFile;
       break;
+    case FileDialog::FloppyImage:
+      kind = &kFloppyImageFile;
+      break;
   }
   return runFileDialog(window, *kind, initialName, path);
 }

@@ -145,9 +145,16 @@ void ShellWindow::SetUp() {
     scsi->banks = {{1, "ONE", 1000}, {2, "TWO", 2000}};
   }
   images = add(std::make_unique<CdImageDriver>(ctx()));
-  floppies = add(std::make_unique<FakeDriver>(ctx(), "Floppy drives", FloppyDiskOsNode));
-  samplers = add(std::make_unique<FakeDriver>(ctx(), "Samplers", SamplerDiskOsNode));
-  samplers->scanDevices = {Sampler};
+  if (realFloppy)
+    floppyDrives = add(std::make_unique<FloppyDriver>(ctx()));
+  else
+    floppies = add(std::make_unique<FakeDriver>(ctx(), "Floppy drives", FloppyDiskOsNode));
+  if (realScsi) {
+    samplerDriver = add(std::make_unique<SamplersDriver>(ctx()));
+  } else {
+    samplers = add(std::make_unique<FakeDriver>(ctx(), "Samplers", SamplerDiskOsNode));
+    samplers->scanDevices = {Sampler};
+  }
   add(std::make_unique<DiskImageDriver>(ctx()));
   installOperations(ctx());
   createMainWindows(*app, SW_SHOWNORMAL);

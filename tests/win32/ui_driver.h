@@ -14,6 +14,8 @@
 
 #include "app/win32/main_window.h"
 #include "media/cd_image_driver.h"
+#include "media/floppy_driver.h"
+#include "sampler/sampler_driver.h"
 #include "tests/support/fake_driver.h"
 
 // Dispatches messages until done() holds or the time runs out.
@@ -64,10 +66,15 @@ class ShellWindow : public ::testing::Test {
   int nodeNamed(const std::string& name);
 
   std::unique_ptr<MainWindow> app;
-  // Set before SetUp: the real SCSI disk driver over the ASPI manager the
-  // main window loads, instead of the fake one.
+  // Set before SetUp: the real SCSI disk and sampler drivers over the ASPI
+  // manager the main window loads, instead of the fake ones.
   bool realScsi = false;
+  // Likewise the real floppy driver, whose drive A: the test prefix maps to
+  // the image file C:\floppy-a.img.
+  bool realFloppy = false;
   FakeDriver *scsi = nullptr, *floppies = nullptr, *samplers = nullptr;
+  FloppyDriver* floppyDrives = nullptr;
+  SamplersDriver* samplerDriver = nullptr;
   CdImageDriver* images = nullptr;
   std::vector<OpenedMenu> opened;
   // The workers report failures in message boxes: answered OK, texts kept.

@@ -1,0 +1,47 @@
+// The real window over the simulated ASPI manager, with a simulated sampler
+// whose memory is seeded from WAV files in a folder of its own.
+#include <windows.h>
+
+#include "audio/wav.h"
+#include "tests/win32/ui_driver.h"
+
+namespace {
+
+Bytes wavFile(int channels, std::uint32_t frames) {
+  WavHeader h = MakeWavHeader(channels, 44100, 16, frames);
+  Bytes b(h.bytes, h.bytes + kWavHeaderSize);
+  b.resize(b.size() + frames * channels * 2, 0x22);
+  return b;
+}
+
+struct SeededSamplerWindow : ShellWindow {
+  std::string folder;
+  void SetUp() override {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    folder = std::string(temp) + "korrin-seeded-sampler";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    tempFile("korrin-seeded-sampler\\001 Kick.wav", wavFile(1, 1000));
+    tempFile("korrin-seeded-sampler\\003 Strings.wav", wavFile(2, 1000));
+    std::string line = "0 6 sampler \"" + folder + "\" vendor=E-mu product=ESi-4000\n";
+    SetEnvironmentVariableA(
+        "KORRIN_BUS", tempFile("korrin-seeded-bus.txt", Bytes(line.begin(), line.end())).c_str());
+    realScsi = true;
+    ShellWindow::SetUp();
+  }
+  void TearDown() override {
+    ShellWindow::TearDown();
+    RemoveDirectoryA(folder.c_str());
+  }
+};
+
+TEST_F(SeededSamplerWindow, ListsTheSamplesOfASimulatedSampler) {
+  int sampler = firstChild(ctx(), nodeNamed("Samplers"));
+  ASSERT_NE(sampler, 0) << "no sampler from the simulated manager";
+  EXPECT_STREQ(ctx().nodes[sampler].name, "E-mu ESi-4000 (0, 6)");
+  select(sampler);
+  ASSERT_TRUE(idle());
+  EXPECT_EQ(shownRows(), (std::vector<std::string>{"Kick|S001|1.95 K", "Strings|S003|3.90 K"}));
+}
+
+}  // namespace
