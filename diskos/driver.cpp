@@ -14,8 +14,13 @@ std::uint32_t DiskOsDriver::handle(DiskOsRequest& request) {
     return serve(request);
   std::uint32_t cg2 = static_cast<std::uint32_t>(request.cg2);
   bool singleSub = cg2 != 0 && (cg2 & (cg2 - 1)) == 0;
-  if (singleSub && (cg2 & servedSubCodes_))
+  if (singleSub && (cg2 & servedSubCodes_)) {
+    if (cg2 == GetCodeMask)
+      return servedCodes_;
+    if (cg2 == GetSubCodeMask)
+      return servedSubCodes_;
     return serveSub(request);
+  }
   ReportDiskOsError(ctx, request);
   return DiskOsNotServed;
 }
@@ -48,20 +53,30 @@ void SetDiskOsName(Context& ctx, int slot, const char* name) {
   std::snprintf(out, kDiskOsNameSize, "%s", name);
 }
 
-int RegisterDriverNode(Context& ctx, int slot, const char* versionText, const char* nodeText,
-                       bool canAddDevices) {
+int RegisterDriverNode(Context& ctx, int slot, const char* versionText, NodeType type,
+                       const char* nodeText, bool canAddDevices) {
   LcdDisplay& lcd = ctx.lcd;
   lcd.LcdSetCursor(0, 3);
   lcd.LcdPrint(versionText);
   SetDiskOsName(ctx, slot, versionText);
   ctx.host.sleep(100);
   lcd.LcdClearLine(3, false);
-  int node = addNode(ctx, ctx.nodes.rootIndex, DiskOsNode, nodeText);
+  int node = addNode(ctx, ctx.nodes.rootIndex, type, nodeText);
   if (node != 0) {
     ctx.nodes[node].diskOs = slot;
     ctx.nodes[node].canAddDevices = canAddDevices ? 1 : 0;
   }
   return node;
+}
+
+std::uint32_t RunScanStep(Context& ctx, const char* text, const std::function<void()>& scan) {
+  LcdDisplay& lcd = ctx.lcd;
+  lcd.LcdSetCursor(0, 2);
+  lcd.LcdPrint(text);
+  ctx.host.sleep(100);
+  scan();
+  lcd.LcdClearLine(2, true);
+  return 0;
 }
 
 void ProbeDiskOses(Context& ctx) {

@@ -1,14 +1,17 @@
 #pragma once
 // A storage driver and the table of registered drivers.
 #include <cstdint>
+#include <functional>
 
+#include "core/tree.h"
 #include "diskos/request.h"
 
 struct Context;
 
 // Every driver follows one dispatch rule: learn its slot from the first
 // request, serve cg1 when it is one of its codes, else cg2, else report the
-// request and answer 64.
+// request and answer 64. The two mask requests are answered here, from the
+// masks the driver was made with.
 class DiskOsDriver {
  public:
   virtual ~DiskOsDriver() = default;
@@ -61,5 +64,8 @@ void SetDiskOsName(Context& ctx, int slot, const char* name);
 // The Register step of a storage driver: its version text on row 3 of the
 // display for a moment and in its table entry, then its node under the root
 // (0 when the node table is full) carrying its slot.
-int RegisterDriverNode(Context& ctx, int slot, const char* versionText, const char* nodeText,
-                       bool canAddDevices);
+int RegisterDriverNode(Context& ctx, int slot, const char* versionText, NodeType type,
+                       const char* nodeText, bool canAddDevices);
+// The Scan step: text on row 2 of the display for a moment, the scan, then
+// the row cleared.
+std::uint32_t RunScanStep(Context& ctx, const char* text, const std::function<void()>& scan);

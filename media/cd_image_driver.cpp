@@ -75,10 +75,6 @@ std::uint32_t CdImageDriver::serve(DiskOsRequest& request) {
 
 std::uint32_t CdImageDriver::serveSub(DiskOsRequest& request) {
   switch (request.cg2) {
-    case GetCodeMask:
-      return kCodeMask;
-    case GetSubCodeMask:
-      return kSubCodeMask;
     case AddDevice:
       return addDevice(request);
     case GetDeviceNames:
@@ -90,18 +86,12 @@ std::uint32_t CdImageDriver::serveSub(DiskOsRequest& request) {
 }
 
 std::uint32_t CdImageDriver::registerDriver() {
-  driverNode_ = RegisterDriverNode(ctx, ownIndex(), kVersionText, kNodeText, true);
+  driverNode_ = RegisterDriverNode(ctx, ownIndex(), kVersionText, DiskOsNode, kNodeText, true);
   return 0;
 }
 
 std::uint32_t CdImageDriver::scan() {
-  LcdDisplay& lcd = ctx.lcd;
-  lcd.LcdSetCursor(0, 2);
-  lcd.LcdPrint(kScanText);
-  ctx.host.sleep(100);
-  ScanImageList();
-  lcd.LcdClearLine(2, true);
-  return 0;
+  return RunScanStep(ctx, kScanText, [this] { ScanImageList(); });
 }
 
 std::uint32_t CdImageDriver::addDevice(const DiskOsRequest& request) {

@@ -45,12 +45,7 @@ std::uint32_t DiskImageDriver::serve(DiskOsRequest& request) {
     case Register:
       return registerDriver();
     case Scan:
-      ctx.lcd.LcdSetCursor(0, 2);
-      ctx.lcd.LcdPrint(kScanText);
-      ctx.host.sleep(100);
-      ScanImageList();
-      ctx.lcd.LcdClearLine(2, true);
-      return 0;
+      return RunScanStep(ctx, kScanText, [this] { ScanImageList(); });
     case QueryReadOnly:
       return 0;
     case DeviceCount:
@@ -90,10 +85,6 @@ std::uint32_t DiskImageDriver::serve(DiskOsRequest& request) {
 
 std::uint32_t DiskImageDriver::serveSub(DiskOsRequest& request) {
   switch (request.cg2) {
-    case GetCodeMask:
-      return kCodeMask;
-    case GetSubCodeMask:
-      return kSubCodeMask;
     case AddDevice:
       return addDevice(request);
     case GetDeviceNames:
@@ -105,7 +96,7 @@ std::uint32_t DiskImageDriver::serveSub(DiskOsRequest& request) {
 }
 
 std::uint32_t DiskImageDriver::registerDriver() {
-  driverNode_ = RegisterDriverNode(ctx, ownIndex(), kVersionText, kNodeText, true);
+  driverNode_ = RegisterDriverNode(ctx, ownIndex(), kVersionText, DiskOsNode, kNodeText, true);
   return 0;
 }
 

@@ -57,10 +57,6 @@ std::uint32_t FloppyDriver::serve(DiskOsRequest& request) {
 
 std::uint32_t FloppyDriver::serveSub(DiskOsRequest& request) {
   switch (request.cg2) {
-    case GetCodeMask:
-      return kCodeMask;
-    case GetSubCodeMask:
-      return kSubCodeMask;
     case AddDevice:
       return addDevice(request);
     case GetDeviceNames:
@@ -72,34 +68,23 @@ std::uint32_t FloppyDriver::serveSub(DiskOsRequest& request) {
 }
 
 std::uint32_t FloppyDriver::registerDriver() {
-  LcdDisplay& lcd = ctx.lcd;
-  lcd.LcdSetCursor(0, 3);
-  lcd.LcdPrint(kVersionText);
-  SetDiskOsName(ctx, ownIndex(), kVersionText);
-  ctx.host.sleep(100);
-  lcd.LcdClearLine(3, false);
-  driverNode_ = addNode(ctx, ctx.nodes.rootIndex, FloppyDiskOsNode, kNodeText);
-  if (driverNode_ != 0)
-    ctx.nodes[driverNode_].diskOs = ownIndex();
+  driverNode_ =
+      RegisterDriverNode(ctx, ownIndex(), kVersionText, FloppyDiskOsNode, kNodeText, false);
   return 0;
 }
 
 std::uint32_t FloppyDriver::scan() {
-  LcdDisplay& lcd = ctx.lcd;
-  lcd.LcdSetCursor(0, 2);
-  lcd.LcdPrint(kScanText);
-  ctx.host.sleep(100);
-  ScanFloppyDrives();
-  if (driverNode_ != 0) {
+  return RunScanStep(ctx, kScanText, [this] {
+    ScanFloppyDrives();
+    if (driverNode_ == 0)
+      return;
     int node = addNode(ctx, driverNode_, FloppyDrive, kImageFilesText);
     if (node != 0) {
       ctx.nodes[node].device = kFloppyImageFilesDevice;
       ctx.nodes[node].diskOs = ownIndex();
       ctx.nodes[node].ready = 1;
     }
-  }
-  lcd.LcdClearLine(2, true);
-  return 0;
+  });
 }
 
 void FloppyDriver::ScanFloppyDrives() {

@@ -81,10 +81,6 @@ std::uint32_t SamplersDriver::serve(DiskOsRequest& request) {
 
 std::uint32_t SamplersDriver::serveSub(DiskOsRequest& request) {
   switch (request.cg2) {
-    case GetCodeMask:
-      return kCodeMask;
-    case GetSubCodeMask:
-      return kSubCodeMask;
     case AddDevice:
       return addDevice(request);
     default:
@@ -94,44 +90,17 @@ std::uint32_t SamplersDriver::serveSub(DiskOsRequest& request) {
 }
 
 std::uint32_t SamplersDriver::registerDriver() {
-  // As the storage drivers register, but with the samplers' own node type.
-  LcdDisplay& lcd = ctx.lcd;
-  lcd.LcdSetCursor(0, 3);
-  lcd.LcdPrint(kVersionText);
-  SetDiskOsName(ctx, ownIndex(), kVersionText);
-  ctx.host.sleep(100);
-  lcd.LcdClearLine(3, false);
-  samplersNode_ = addNode(ctx, ctx.nodes.rootIndex, SamplerDiskOsNode, kNodeText);
-  if (samplersNode_ != 0)
-    ctx.nodes[samplersNode_].diskOs = ownIndex();
+  samplersNode_ =
+      RegisterDriverNode(ctx, ownIndex(), kVersionText, SamplerDiskOsNode, kNodeText, false);
   return 0;
 }
 
 std::uint32_t SamplersDriver::scan() {
-  LcdDisplay& lcd = ctx.lcd;
-  lcd.LcdSetCursor(0, 2);
-  lcd.LcdPrint(kScanText);
-  ctx.host.sleep(100);
-  ScanSamplers();
-  lcd.LcdClearLine(2, true);
-  return 0;
+  return RunScanStep(ctx, kScanText, [this] { ScanSamplers(); });
 }
 
 void SamplersDriver::ScanSamplers() {
-  const int adapters = AspiHostAdapters(ctx);
-  if (adapters == 0)
-    return;
-  // With many adapters a target's share rounds below nothing; the bar never
-  // moves back.
-  int step = 100 / (adapters * kScsiTargets) - 1;
-  if (step < 0)
-    step = 0;
-  for (int a = 0; a < adapters; ++a) {
-    for (int t = 0; t < kScsiTargets; ++t) {
-      ProbeSampler(a, t);
-      ctx.lcd.LcdAdvanceProgress(step);
-    }
-  }
+  ForEachScsiTarget(ctx, [this](int adapter, int target) { ProbeSampler(adapter, target); });
 }
 
 void SamplersDriver::ProbeSampler(int adapter, int target) {

@@ -168,6 +168,23 @@ int AspiHostAdapters(Context& ctx) {
   return adapters < kMaxHostAdapters ? adapters : kMaxHostAdapters;
 }
 
+void ForEachScsiTarget(Context& ctx, const std::function<void(int adapter, int target)>& probe) {
+  const int adapters = AspiHostAdapters(ctx);
+  if (adapters == 0)
+    return;
+  // With many adapters the share of each target rounds to nothing; the bar
+  // never moves back.
+  int step = 100 / (adapters * kScsiTargets) - 1;
+  if (step < 0)
+    step = 0;
+  for (int a = 0; a < adapters; ++a) {
+    for (int t = 0; t < kScsiTargets; ++t) {
+      probe(a, t);
+      ctx.lcd.LcdAdvanceProgress(step);
+    }
+  }
+}
+
 bool AspiTestUnitReady(Context& ctx, int adapter, int target) {
   if (!ready(ctx))
     return false;

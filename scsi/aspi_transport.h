@@ -4,6 +4,7 @@
 // SEND and RECEIVE of SMDI. Every wait is bounded: a unit that never
 // completes a command costs one message, not a frozen program.
 #include <cstdint>
+#include <functional>
 
 #include "core/scsi_units.h"
 
@@ -32,6 +33,9 @@ void AspiRelease(Context& ctx);
 // The host adapters to scan: GetASPI32SupportInfo, asked once a run; 0 when
 // the manager does not work; at most 16.
 int AspiHostAdapters(Context& ctx);
+// Probes every target of every adapter to scan, sharing a hundred steps of
+// the progress bar between them.
+void ForEachScsiTarget(Context& ctx, const std::function<void(int adapter, int target)>& probe);
 
 bool AspiTestUnitReady(Context& ctx, int adapter, int target);
 // Up to 250 tests; after the last failure "SCSI device not ready (%d,%d)".

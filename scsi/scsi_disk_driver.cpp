@@ -83,10 +83,6 @@ std::uint32_t ScsiDiskDriver::serve(DiskOsRequest& request) {
 
 std::uint32_t ScsiDiskDriver::serveSub(DiskOsRequest& request) {
   switch (request.cg2) {
-    case GetCodeMask:
-      return kCodeMask;
-    case GetSubCodeMask:
-      return kSubCodeMask;
     case AddDevice:
       return addDevice(request);
     case GetDeviceNames:
@@ -117,35 +113,16 @@ std::uint32_t ScsiDiskDriver::readOwn(int drv, std::uint32_t first, std::uint32_
 }
 
 std::uint32_t ScsiDiskDriver::registerDriver() {
-  driverNode_ = RegisterDriverNode(ctx, ownIndex(), kVersionText, kNodeText, false);
+  driverNode_ = RegisterDriverNode(ctx, ownIndex(), kVersionText, DiskOsNode, kNodeText, false);
   return 0;
 }
 
 std::uint32_t ScsiDiskDriver::scan() {
-  LcdDisplay& lcd = ctx.lcd;
-  lcd.LcdSetCursor(0, 2);
-  lcd.LcdPrint(kScanText);
-  ctx.host.sleep(100);
-  ScanScsiDisks();
-  lcd.LcdClearLine(2, true);
-  return 0;
+  return RunScanStep(ctx, kScanText, [this] { ScanScsiDisks(); });
 }
 
 void ScsiDiskDriver::ScanScsiDisks() {
-  const int adapters = AspiHostAdapters(ctx);
-  if (adapters == 0)
-    return;
-  // With many adapters the share of each target rounds to nothing; the bar
-  // never moves back.
-  int step = 100 / (adapters * kScsiTargets) - 1;
-  if (step < 0)
-    step = 0;
-  for (int a = 0; a < adapters; ++a) {
-    for (int t = 0; t < kScsiTargets; ++t) {
-      ProbeScsiUnit(a, t);
-      ctx.lcd.LcdAdvanceProgress(step);
-    }
-  }
+  ForEachScsiTarget(ctx, [this](int adapter, int target) { ProbeScsiUnit(adapter, target); });
 }
 
 void ScsiDiskDriver::ProbeScsiUnit(int adapter, int target) {

@@ -43,7 +43,7 @@ class FakeDriver : public DiskOsDriver {
   std::uint32_t serve(DiskOsRequest& request) override;
   std::uint32_t serveSub(DiskOsRequest& r) override {
     requests.push_back(r);
-    return r.cg2 == GetCodeMask ? 0xC0000003 : r.cg2 == GetSubCodeMask ? 7 : 0;
+    return 0;
   }
 
  private:
