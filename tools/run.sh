@@ -20,8 +20,10 @@ if [ -n "$DISPLAY" ]; then
 fi
 shot="$build/korrin-screenshot.png"
 about="$build/korrin-about.png"
+sampler="$build/korrin-sampler.png"
 # On the virtual display: select the demo image so its banks fill the list
-# view while the status display shows the listing, then open Help > About.
+# view while the status display shows the listing, then open Help > About,
+# and last list the simulated sampler's samples.
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
   wine Korrin.exe &
   sleep "${KORRIN_SHOT_DELAY:-8}"
@@ -39,6 +41,21 @@ xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
   xdotool key a
   sleep 1
   import -window root "$2"
+  xdotool key Return
+  sleep 0.5
+  # Open "Floppy drives" (drive A: is an image file), then "Samplers" two
+  # rows further down, and select the simulated sampler to list its memory.
+  xdotool mousemove 250 232 click 1
+  sleep 0.5
+  xdotool key Right
+  sleep 0.5
+  xdotool mousemove 240 280 click 1
+  sleep 0.5
+  xdotool key Right
+  sleep 1
+  xdotool key Down
+  sleep "${KORRIN_LIST_DELAY:-6}"
+  import -window root "$3"
   wineserver -k
-' sh "$shot" "$about"
-echo "Screenshots: $shot and $about"
+' sh "$shot" "$about" "$sampler"
+echo "Screenshots: $shot, $about and $sampler"
