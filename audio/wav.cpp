@@ -77,9 +77,13 @@ std::uint64_t FindWavChunk(Files& files, FileHandle file, std::uint64_t length, 
       return 0;
     if (std::memcmp(head, tag, 4) == 0)
       return p;
-    // RIFF pads a chunk of odd size to an even length.
+    // RIFF pads a chunk of odd size with a zero byte; some writers leave the
+    // pad out, and then the next tag, never a zero, follows at once.
     std::uint32_t size = GetLittle32(head + 4);
-    p += 8 + std::uint64_t(size) + (size & 1);
+    p += 8 + std::uint64_t(size);
+    std::uint8_t pad = 0;
+    if ((size & 1) && (!readAt(files, file, p, &pad, 1) || pad == 0))
+      ++p;
   }
   return 0;
 }

@@ -53,9 +53,12 @@ TEST(WavRead, ChunksAndLoopsOfHandMadeFiles) {
   Bytes odd = {1, 2, 3, 4, 5};
   Bytes overlong = RiffFile(2, {{"data", odd}});
   overlong[40] = 0xFF;  // states far more audio than the file holds
+  Bytes unpadded = RiffFile(1, {{"LIST", {1, 2, 3}}, {"data", odd}});
+  unpadded.erase(unpadded.begin() + 47);  // the odd LIST chunk's pad byte
   std::pair<Bytes, std::string> cases[] = {
       // An odd-sized chunk before the audio, padded as RIFF wants.
       {RiffFile(1, {{"LIST", {1, 2, 3}}, {"data", odd}}), "0 1 4 0-77/127"},
+      {unpadded, "0 1 4 0-77/127"},
       {RiffFile(1, {{"data", odd}, {"smpl", SmplBody(36, 0, 1000, 1999)}}), "0 1 4 0-77/127"},
       {RiffFile(1, {{"data", odd}, {"smpl", SmplBody(60, 1, 1000, 1999)}}), "0 1 4 1000-2000/0"},
       {RiffFile(1, {{"data", odd}, {"smpl", SmplBody(84, 2, 1000, 1999)}}), "4 1 4 0-77/127"},
