@@ -22,11 +22,30 @@ constexpr DWORD VWIN32_DIOC_DOS_INT13 = 4;
 constexpr DWORD kCarryFlag = 1;
 
 constexpr int kSectorsPerTrack = 18;
+constexpr LONGLONG kFloppyBytes = 1474560;
 constexpr int kHeads = 2;
 constexpr DWORD kSectorBytes = 512;
 // BIOS statuses given for a raw write that failed.
 constexpr DWORD kStatusWriteProtected = 0x0300;
 constexpr DWORD kStatusSectorNotFound = 0x0400;
+
+// The size of the medium in a drive (or of the file Wine maps it to); false
+// when it cannot be told.
+bool knownSize(HANDLE drive, LONGLONG* size) {
+  GET_LENGTH_INFORMATION length = {};
+  DWORD returned = 0;
+  if (DeviceIoControl(drive, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length,
+                      &returned, nullptr)) {
+    *size = length.Length.QuadPart;
+    return true;
+  }
+  LARGE_INTEGER fileSize;
+  if (GetFileSizeEx(drive, &fileSize) && fileSize.QuadPart != 0) {
+    *size = fileSize.QuadPart;
+    return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -49,6 +68,14 @@ bool Win32FloppyBios::open(int drive) {
                         nullptr, OPEN_EXISTING, 0, nullptr);
   if (handle_ == INVALID_HANDLE_VALUE)
     return false;
+  // A: or B: may be a USB stick or a partition today: a drive that says it
+  // holds anything but a 1.44 MB disk never gets a floppy written over it.
+  LONGLONG size = 0;
+  if (knownSize(handle_, &size) && size != kFloppyBytes) {
+    CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return false;
+  }
   // Current Windows refuses raw writes to a mounted volume. Where locking or
   // dismounting is not supported (Wine, a drive without a file system), the
   // writes go ahead all the same.

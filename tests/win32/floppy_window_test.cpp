@@ -55,6 +55,18 @@ TEST_F(FloppyWindow, WritesAWavFileOntoDriveAAndIntoAnImageFile) {
   EXPECT_EQ(Bytes(disk.begin() + 104032 + 2 * 258, disk.begin() + 104032 + 2 * 258 + 2),
             (Bytes{0x01, 0x02}));
   EXPECT_EQ(std::count(disk.begin() + 17 * 18432, disk.end(), 0), 1474560 - 17 * 18432);
+
+  // A drive A: that is no 1.44 MB floppy (here a larger image, as a USB
+  // stick would be) is never written.
+  ASSERT_TRUE(std::ofstream(kDriveImage, std::ios::binary)
+                  .write(std::string(2 * 1474560, '\0').data(), 2 * 1474560)
+                  .flush());
+  workerTexts.clear();
+  ASSERT_TRUE(onTree(driveA, CmdImportWav, {choosePath(wavPath)}));
+  EXPECT_EQ(workerTexts,
+            (Texts{"This will use 1 disk", "Insert disk 1", "Unable to write to floppy"}));
+  disk = readFile(kDriveImage);
+  EXPECT_EQ(std::count(disk.begin(), disk.end(), 0), 2 * 1474560);
 }
 
 }  // namespace
