@@ -51,10 +51,12 @@ int sendNumber(Context& ctx, int adapter, int target, std::uint16_t id, std::uin
   return sendBuilt(ctx, adapter, target, 3);
 }
 
-enum class Received { Answer, TransportFailed };
+// A failed transport has already told the user why. A RECEIVE that
+// completed with an error has told nobody and brought no answer: the wait
+// asks again within its bound.
+enum class Received { Answer, TransportFailed, Errored };
 
-// One RECEIVE; *id is the reply's message ID, 0 for an empty answer. A
-// failed transport has already told the user why.
+// One RECEIVE; *id is the reply's message ID, 0 for an empty answer.
 Received receive(Context& ctx, int adapter, int target, std::uint16_t* id) {
   *id = 0;
   if (!AspiWaitReady(ctx, adapter, target))
@@ -62,7 +64,7 @@ Received receive(Context& ctx, int adapter, int target, std::uint16_t* id) {
   // Cleared first, so that an answer with no bytes reads as no message.
   std::memset(buffer(ctx), 0, kSmdiHeaderSize);
   if (!AspiReceive(ctx, adapter, target, buffer(ctx)))
-    return Received::TransportFailed;
+    return ctx.scsi.smdiTimedOut ? Received::TransportFailed : Received::Errored;
   *id = static_cast<std::uint16_t>(SmdiGetNumber(buffer(ctx) + kIdAt, 2));
   return Received::Answer;
 }
@@ -232,9 +234,11 @@ std::uint16_t SmdiAwaitListedHeader(Context& ctx, int adapter, int target) {
     std::uint16_t id = 0;
     // A failed transfer ends the listing: the transport has named it, and
     // the next 999 numbers would only repeat the message.
-    if (receive(ctx, adapter, target, &id) == Received::TransportFailed)
+    Received got = receive(ctx, adapter, target, &id);
+    if (got == Received::TransportFailed)
       return kSmdiWait;
-    if (id != kSmdiWait)
+    // An error is no answer: taken as an empty slot, a sample would vanish.
+    if (got != Received::Errored && id != kSmdiWait)
       return id < kFirstHeaderReplyId ? 0 : id;
   }
   tellNotAnswering(ctx, adapter, target);

@@ -128,6 +128,7 @@ void prepareTransferBuffer(ScsiDevice& device) {
 
 bool smdiTransfer(Context& ctx, int adapter, int target, bool send, std::uint8_t* data,
                   std::uint32_t length, std::uint8_t lengthHigh, std::uint8_t lengthLow) {
+  ctx.scsi.smdiTimedOut = false;
   if (!ready(ctx))
     return false;
   SrbExecScsiCmd& srb = fill(ctx.scsi.blocks->main, adapter, target,
@@ -138,6 +139,7 @@ bool smdiTransfer(Context& ctx, int adapter, int target, bool send, std::uint8_t
   if (!start(ctx, srb))
     return false;
   if (!waitFor(ctx, srb, kDoneOrError, kSmdiPolls, true)) {
+    ctx.scsi.smdiTimedOut = true;
     ctx.host.message(unitText("Unable to send command to SCSI device (%d,%d)", adapter, target));
     return false;
   }

@@ -15,15 +15,18 @@ namespace {
 struct Scripted : SimScsiUnit {
   using SimScsiUnit::SimScsiUnit;
   std::vector<Bytes> got;
-  std::deque<Bytes> replies;  // an empty one is an answer with no bytes
+  // An empty one is an answer with no bytes; kFailed, a RECEIVE that fails.
+  std::deque<Bytes> replies;
+  static inline const Bytes kFailed = {0xEE};
   SimOutcome send(const SimCommand& c) override {
     got.emplace_back(c.data, c.data + c.dataLength);
     return {true, SS_COMP};
   }
   SimOutcome receive(const SimCommand& c) override {
+    bool failed = !replies.empty() && replies.front() == kFailed;
     if (!replies.empty())
       std::copy(replies.front().begin(), replies.front().end(), c.data), replies.pop_front();
-    return {true, SS_COMP};
+    return {true, failed ? SS_ERR : SS_COMP};
   }
 };
 
@@ -87,10 +90,11 @@ TEST(Smdi, MessagesAsSent) {
 // Wait never settles; Message Reject settles a reply but is no header; an
 // empty answer reads as none, whatever the buffer held. A sampler that never
 // answers, or answers Wait forever, costs one message and about three
-// seconds; a failed transfer is not asked again.
+// seconds; a transfer that was never answered is not asked again, one that
+// failed outright is.
 TEST(Smdi, RepliesAndWaits) {
   const Bytes wait = reply(kSmdiWait), reject = reply(kSmdiMessageReject, "00 20 00 02"),
-              header = reply(kSmdiSampleHeader), none;
+              header = reply(kSmdiSampleHeader), none, failed = Scripted::kFailed;
   std::uint16_t (*const reads[])(Context&, int, int) = {SmdiReceiveReply, SmdiReceiveHeaderReply,
                                                         SmdiAwaitReply, SmdiAwaitHeaderReply,
                                                         SmdiAwaitListedHeader};
@@ -101,6 +105,8 @@ TEST(Smdi, RepliesAndWaits) {
       {{none, header}, {0, 0, kSmdiSampleHeader, kSmdiSampleHeader, 0}},
       {std::vector<Bytes>(1000, none), {0, 0, 0, 0, 0}},
       {std::vector<Bytes>(1000, wait), {kSmdiWait, kSmdiWait, 0, 0, kSmdiWait}},
+      {{failed, header}, {0, 0, kSmdiSampleHeader, kSmdiSampleHeader, kSmdiSampleHeader}},
+      {std::vector<Bytes>(1000, failed), {0, 0, 0, 0, kSmdiWait}},
   };
   for (const auto& [replies, want] : cases) {
     for (int k = 0; k < 5; ++k) {
@@ -108,7 +114,7 @@ TEST(Smdi, RepliesAndWaits) {
       std::fill(f.ctx.smdiMessageBuffer, f.ctx.smdiMessageBuffer + 16, 0x01);
       f.unit->replies.assign(replies.begin(), replies.end());
       EXPECT_EQ(reads[k](f.ctx, 0, 4), want[k]) << replies.size() << " " << k;
-      const bool bounded = replies.size() == 1000 && (k == 2 || (k == 4 && replies[0] == wait));
+      const bool bounded = replies.size() == 1000 && (k == 2 || (k == 4 && replies[0] != none));
       EXPECT_EQ(f.tc.host.messages.size(), bounded ? 1u : 0u) << replies.size() << " " << k;
       EXPECT_LT(f.tc.host.clock, 3500u);
     }
