@@ -120,6 +120,11 @@ void SimSamplerUnit::seed(Files& files, const std::string& folder, const std::st
     problem = GetWavLoop(files, handle, format, frames, &loop);
   bool read = problem == WavProblem::None && format.dataOffset != 0 && format.rate != 0 &&
               format.audioBytes <= kSimMaxSampleBytes;
+  if (read && !fits(number, std::uint64_t{frames} * frameBytes)) {
+    files.close(handle);
+    skipped.push_back(file + ": does not fit in the sampler's memory");
+    return;
+  }
   std::vector<std::uint8_t> audio(read ? format.audioBytes : 0);
   std::uint32_t got = 0;
   if (read && !audio.empty())
@@ -275,7 +280,8 @@ void SimSamplerUnit::takeHeader(const std::uint8_t* body, std::uint32_t length) 
   s.loopControl = body[20];
   const std::uint64_t bytes = std::uint64_t{s.frames} * static_cast<std::uint32_t>(s.channels) * 2;
   if (n < 1 || n > kSimSampleSlots || body[3] != 16 || s.channels < 1 || s.channels > 2 ||
-      s.period == 0 || bytes > kSimMaxSampleBytes || 29 + nameLength > length)
+      s.period == 0 || bytes > kSimMaxSampleBytes || 29 + nameLength > length ||
+      !fits(static_cast<int>(n), bytes))
     return reject(kNotAcceptable);
   s.name.assign(reinterpret_cast<const char*>(body + 29), std::min<std::size_t>(nameLength, 16));
   incoming_ = std::move(s);
@@ -358,6 +364,15 @@ void SimSamplerUnit::giveData(std::uint32_t packet) {
   if (config_.smdi == SimSmdiFault::Oversize)
     body.resize(3 + kOversizeData, 0x5A);
   reply(kDataPacket, body);
+}
+
+bool SimSamplerUnit::fits(int number, std::uint64_t bytes) const {
+  std::uint64_t used = 0;
+  for (int n = 1; n <= kSimSampleSlots; ++n) {
+    if (n != number)
+      used += slots_[n].data.size();
+  }
+  return used <= memoryBytes && bytes <= memoryBytes - used;
 }
 
 void SimSamplerUnit::renameAll() {

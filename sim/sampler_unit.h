@@ -15,6 +15,10 @@
 constexpr int kSimSampleSlots = 999;
 // The most audio one sample may hold, in bytes.
 constexpr std::uint32_t kSimMaxSampleBytes = 64u << 20;
+// The sample memory of a fully fitted ESi-4000. The unit runs inside a 32-bit
+// program: without a limit, a folder of large files or a few transmissions
+// would take its address space.
+constexpr std::uint64_t kSimMemoryBytes = 128u << 20;
 
 struct SimSample {
   bool present = false;
@@ -44,6 +48,8 @@ class SimSamplerUnit : public SimScsiUnit {
   std::vector<std::string> skipped;
   // Every SMDI message ID received, in order, for tests.
   std::vector<std::uint16_t> received;
+  // The sample memory fitted; samples that would not fit are refused.
+  std::uint64_t memoryBytes = kSimMemoryBytes;
 
  protected:
   SimOutcome send(const SimCommand& command) override;
@@ -62,6 +68,8 @@ class SimSamplerUnit : public SimScsiUnit {
   void giveData(std::uint32_t packet);
   void sendHeader(std::uint32_t number);
   void renameAll();
+  // Whether bytes of audio fit, stored in slot number in place of its sample.
+  bool fits(int number, std::uint64_t bytes) const;
 
   SimSample slots_[kSimSampleSlots + 1];
   std::vector<std::uint8_t> reply_;

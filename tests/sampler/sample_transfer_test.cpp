@@ -182,4 +182,14 @@ TEST(SampleTransfer, DeletionStopsAtTheFirstFailure) {
   EXPECT_TRUE(f.unit->slot(1).present && f.unit->slot(2).present && !f.unit->slot(3).present);
 }
 
+// A sample that the memory cannot hold is refused; the one it replaces counts as free.
+TEST(SampleTransfer, SamplerMemoryIsBounded) {
+  SampleFixture f;
+  f.unit->memoryBytes = 3000;
+  for (auto [bytes, entry] : {std::pair{2000, 0}, {1200, 1}, {2800, 0}})
+    f.transmit("Pad.wav", wavFile(1, pattern(bytes), false), {0, 0, 0, entry});
+  EXPECT_EQ(f.tc.host.messages, Texts{"Unable to transmit sample (sampler will not accept it)"});
+  EXPECT_EQ(f.unit->slot(1).data.size() + f.unit->slot(2).present, 2800u);
+}
+
 }  // namespace
