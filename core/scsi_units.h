@@ -50,9 +50,6 @@ struct ScsiUnits {
   std::uint32_t supportInfo = 0;
   // Units that left a command pending for good; the user is told once.
   bool hangReported[kMaxHostAdapters][kScsiTargets] = {};
-  // Whether the last SEND or RECEIVE was left pending, which the user has
-  // been told; one that completed with an error has told nobody.
-  bool smdiTimedOut = false;
   // The blocks and buffers of commands that never finished: the manager may
   // still complete them, so they are kept, unused, for the rest of the run.
   std::vector<std::unique_ptr<AspiBlocks>> retiredBlocks;

@@ -63,8 +63,9 @@ Received receive(Context& ctx, int adapter, int target, std::uint16_t* id) {
     return Received::TransportFailed;
   // Cleared first, so that an answer with no bytes reads as no message.
   std::memset(buffer(ctx), 0, kSmdiHeaderSize);
-  if (!AspiReceive(ctx, adapter, target, buffer(ctx)))
-    return ctx.scsi.smdiTimedOut ? Received::TransportFailed : Received::Errored;
+  const AspiAttempt attempt = AspiReceive(ctx, adapter, target, buffer(ctx));
+  if (attempt != AspiAttempt::Done)
+    return attempt == AspiAttempt::Hung ? Received::TransportFailed : Received::Errored;
   *id = static_cast<std::uint16_t>(SmdiGetNumber(buffer(ctx) + kIdAt, 2));
   return Received::Answer;
 }

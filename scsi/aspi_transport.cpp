@@ -98,11 +98,9 @@ void putBe32(std::uint8_t* p, std::uint32_t v) {
   p[3] = static_cast<std::uint8_t>(v);
 }
 
-enum class Attempt { Done, Failed, Hung };
-
 // One READ(10) or WRITE(10) through the main block.
-Attempt transferCommand(Context& ctx, ScsiDevice& device, bool write, int lun, std::uint32_t lba,
-                        std::uint32_t blocks, std::uint32_t length) {
+AspiAttempt transferCommand(Context& ctx, ScsiDevice& device, bool write, int lun,
+                            std::uint32_t lba, std::uint32_t blocks, std::uint32_t length) {
   SrbExecScsiCmd& srb = fill(ctx.scsi.blocks->main, device.adapter, device.target,
                              write ? SRB_DIR_OUT : SRB_DIR_IN, length, device.transfer.data(), 10);
   srb.CDBByte[0] = write ? kWrite10 : kRead10;
@@ -112,13 +110,13 @@ Attempt transferCommand(Context& ctx, ScsiDevice& device, bool write, int lun, s
   srb.CDBByte[7] = static_cast<std::uint8_t>(blocks >> 8);
   srb.CDBByte[8] = static_cast<std::uint8_t>(blocks);
   if (!start(ctx, srb))
-    return Attempt::Failed;
+    return AspiAttempt::Failed;
   if (!waitFor(ctx, srb, kDoneOrError, kTransferPolls, false)) {
     reportHung(ctx, device.adapter, device.target);
     retire(ctx, &device.transfer);
-    return Attempt::Hung;
+    return AspiAttempt::Hung;
   }
-  return statusOf(srb) & SS_ERR ? Attempt::Failed : Attempt::Done;
+  return statusOf(srb) & SS_ERR ? AspiAttempt::Failed : AspiAttempt::Done;
 }
 
 void prepareTransferBuffer(ScsiDevice& device) {
@@ -126,24 +124,22 @@ void prepareTransferBuffer(ScsiDevice& device) {
     device.transfer.assign(kScsiTransferSize, 0);
 }
 
-bool smdiTransfer(Context& ctx, int adapter, int target, bool send, std::uint8_t* data,
-                  std::uint32_t length, std::uint8_t lengthHigh, std::uint8_t lengthLow) {
-  ctx.scsi.smdiTimedOut = false;
+AspiAttempt smdiTransfer(Context& ctx, int adapter, int target, bool send, std::uint8_t* data,
+                         std::uint32_t length, std::uint8_t lengthHigh, std::uint8_t lengthLow) {
   if (!ready(ctx))
-    return false;
+    return AspiAttempt::Failed;
   SrbExecScsiCmd& srb = fill(ctx.scsi.blocks->main, adapter, target,
                              send ? SRB_DIR_OUT : SRB_DIR_IN, length, data, 6);
   srb.CDBByte[0] = send ? kSend : kReceive;
   srb.CDBByte[3] = lengthHigh;
   srb.CDBByte[4] = lengthLow;
   if (!start(ctx, srb))
-    return false;
+    return AspiAttempt::Failed;
   if (!waitFor(ctx, srb, kDoneOrError, kSmdiPolls, true)) {
-    ctx.scsi.smdiTimedOut = true;
     ctx.host.message(unitText("Unable to send command to SCSI device (%d,%d)", adapter, target));
-    return false;
+    return AspiAttempt::Hung;
   }
-  return (statusOf(srb) & SS_ERR) == 0;
+  return statusOf(srb) & SS_ERR ? AspiAttempt::Failed : AspiAttempt::Done;
 }
 
 }  // namespace
@@ -254,7 +250,7 @@ std::uint32_t ScsiReadSectors(Context& ctx, ScsiDevice& device, std::uint32_t se
   if (!AspiTestUnitReady(ctx, device.adapter, device.target))
     return kScsiNotReady;
   const std::uint32_t n = static_cast<std::uint32_t>(blocks);
-  Attempt outcome = Attempt::Failed;
+  AspiAttempt outcome = AspiAttempt::Failed;
   int lun = device.lun;
   if (lun >= 0) {
     outcome = transferCommand(ctx, device, false, lun, lba, n, kMaxScsiTransfer);
@@ -263,11 +259,11 @@ std::uint32_t ScsiReadSectors(Context& ctx, ScsiDevice& device, std::uint32_t se
     // A unit that hangs will not answer the next one either.
     for (lun = 0; lun <= kLunSearchLast; ++lun) {
       outcome = transferCommand(ctx, device, false, lun, lba, n, kMaxScsiTransfer);
-      if (outcome != Attempt::Failed)
+      if (outcome != AspiAttempt::Failed)
         break;
     }
   }
-  if (outcome != Attempt::Done)
+  if (outcome != AspiAttempt::Done)
     return kScsiCommandFailed;
   device.lun = lun;
   std::memcpy(buffer, device.transfer.data() + offset, static_cast<std::size_t>(bytes));
@@ -286,8 +282,8 @@ std::uint32_t ScsiWriteSectors(Context& ctx, ScsiDevice& device, std::uint32_t s
   std::memcpy(device.transfer.data(), buffer, length);
   if (!AspiTestUnitReady(ctx, device.adapter, device.target))
     return kScsiNotReady;
-  Attempt outcome = transferCommand(ctx, device, true, device.lun, sector, count, length);
-  return outcome == Attempt::Done ? 0 : kScsiCommandFailed;
+  AspiAttempt outcome = transferCommand(ctx, device, true, device.lun, sector, count, length);
+  return outcome == AspiAttempt::Done ? 0 : kScsiCommandFailed;
 }
 
 bool AspiSend(Context& ctx, int adapter, int target, const std::uint8_t* data,
@@ -295,9 +291,9 @@ bool AspiSend(Context& ctx, int adapter, int target, const std::uint8_t* data,
   std::uint32_t length = static_cast<std::uint32_t>(lengthHigh) << 8 | lengthLow;
   // The manager only reads a data-out buffer.
   return smdiTransfer(ctx, adapter, target, true, const_cast<std::uint8_t*>(data), length,
-                      lengthHigh, lengthLow);
+                      lengthHigh, lengthLow) == AspiAttempt::Done;
 }
 
-bool AspiReceive(Context& ctx, int adapter, int target, std::uint8_t* buffer) {
+AspiAttempt AspiReceive(Context& ctx, int adapter, int target, std::uint8_t* buffer) {
   return smdiTransfer(ctx, adapter, target, false, buffer, kSmdiReceiveSize, 0x41, 0x00);
 }

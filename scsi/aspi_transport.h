@@ -48,7 +48,11 @@ std::uint32_t ScsiReadSectors(Context& ctx, ScsiDevice& device, std::uint32_t se
                               std::uint32_t count, std::uint8_t* buffer);
 std::uint32_t ScsiWriteSectors(Context& ctx, ScsiDevice& device, std::uint32_t sector,
                                std::uint32_t count, const std::uint8_t* buffer);
+// How a command ended: a hung one has been reported to the user, a failed
+// one has not.
+enum class AspiAttempt { Done, Failed, Hung };
+
 bool AspiSend(Context& ctx, int adapter, int target, const std::uint8_t* data,
               std::uint8_t lengthHigh, std::uint8_t lengthLow);
 // The answer lands in buffer, which holds kSmdiReceiveSize bytes.
-bool AspiReceive(Context& ctx, int adapter, int target, std::uint8_t* buffer);
+AspiAttempt AspiReceive(Context& ctx, int adapter, int target, std::uint8_t* buffer);
