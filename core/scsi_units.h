@@ -48,8 +48,15 @@ struct ScsiUnits {
   // GetASPI32SupportInfo's answer, asked once a run.
   bool supportAsked = false;
   std::uint32_t supportInfo = 0;
-  // Units that left a command pending for good; the user is told once.
-  bool hangReported[kMaxHostAdapters][kScsiTargets] = {};
+  // Units that left a command pending for good: every later command to them
+  // fails at once, since the unit would only leave it pending too.
+  bool hung[kMaxHostAdapters][kScsiTargets] = {};
+  // Whether the sampler command under way has told the user why it stops;
+  // each tells once.
+  bool told = false;
+  // The data of every SEND and RECEIVE: set aside with its block when the
+  // command never finishes, so that a late completion lands nowhere in use.
+  std::vector<std::uint8_t> smdiTransfer;
   // The blocks and buffers of commands that never finished: the manager may
   // still complete them, so they are kept, unused, for the rest of the run.
   std::vector<std::unique_ptr<AspiBlocks>> retiredBlocks;

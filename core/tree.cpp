@@ -325,7 +325,8 @@ void listDevice(Context& ctx, int node, bool expand) {
     list.bufI = reinterpret_cast<DiskOsWord>(ctx.listBuffer);
     list.bIsz = sizeof ctx.listBuffer;
     list.diskOs = static_cast<DiskOsWord>(t[node].diskOs);
-    SendDiskOs(ctx, list);
+    if (SendDiskOs(ctx, list) == DiskOsListIncomplete)
+      valid = false;
     lcd.LcdSelectPage(page);
   }
   if (t.valid(node)) {

@@ -47,6 +47,8 @@ enum DiskOsResult : std::uint32_t {
   DiskOsOk = 0,
   DiskOsNotServed = 0x40,
   DiskOsBufferTooSmall = 0x100,
+  // A listing that could not ask for everything: the device stays unlisted.
+  DiskOsListIncomplete = 0x200,
   DiskOsIndexReadFailed = 0x8000,
   DiskOsTransferFailed = 0x10,  // OR-ed into the device's own error code
 };

@@ -19,6 +19,9 @@ class Host {
   virtual bool askOkCancelSystemModal(const std::string& text) = 0;
   virtual void errorSystemModal(const std::string& text) = 0;
   virtual void sleep(unsigned milliseconds) = 0;
+  // A clock in milliseconds that wraps around; waits on devices bound
+  // themselves by it, since a short sleep may last far longer than asked.
+  virtual std::uint32_t milliseconds() = 0;
   // Runs work on a new thread that nothing waits for.
   virtual void startWorker(std::function<void()> work) = 0;
   // A custom resource of the program (templates), e.g. type "ISO", id 198.

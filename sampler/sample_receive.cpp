@@ -11,6 +11,7 @@
 #include "core/context.h"
 #include "sampler/sampler_driver.h"
 #include "sampler/smdi.h"
+#include "scsi/aspi_transport.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ const char kRenamed[] = "Sample in machine has been renamed";
 const char kWillNotSend[] = "Unable to receive sample (sampler will not send it)";
 const char kNoSampleData[] = "Unable to receive sample (sampler will not send sample data)";
 const char kTransferFailed[] = "Unable to transfer file";
+const char kWillNotDelete[] = "Unable to delete sample (sampler will not delete it)";
 
 constexpr std::uint32_t kPacketSize = 512;
 // A WAV file counts its length in 32 bits, header and loop chunk included.
@@ -40,16 +42,26 @@ bool fetchNamedHeader(Context& ctx, int node, int adapter, int target,
     return false;
   *header = SmdiReadSampleHeader(ctx);
   if (std::strcmp(header->name, ctx.nodes[node].name) != 0) {
-    ctx.host.message(kRenamed);
+    AspiTell(ctx, kRenamed);
     return false;
   }
   return true;
 }
 
+// The sampler's loop end is one past the last frame played, where a "smpl"
+// chunk names that frame itself (transmission adds the one back). Points a
+// sampler states past its audio are kept within it.
+WavLoop receivedLoop(const SmdiSampleHeaderReply& header) {
+  WavLoop loop;
+  loop.end = std::min(header.loopEnd == 0 ? 0 : header.loopEnd - 1, header.length - 1);
+  loop.start = std::min(header.loopStart, loop.end);
+  return loop;
+}
+
 bool writeAll(Context& ctx, const void* bytes, std::uint32_t count) {
   if (ctx.files.write(ctx.openFile, bytes, count))
     return true;
-  ctx.host.message(kTransferFailed);
+  AspiTell(ctx, kTransferFailed);
   return false;
 }
 
@@ -68,8 +80,7 @@ bool receiveAudio(Context& ctx, int adapter, int target, std::uint64_t total,
       return false;
     std::uint16_t id = SmdiAwaitReply(ctx, adapter, target);
     if (id != kSmdiDataPacket) {
-      if (id != 0)
-        ctx.host.message(kNoSampleData);
+      AspiTell(ctx, kNoSampleData);
       return false;
     }
     ctx.lcd.LcdAdvanceProgress(1);
@@ -78,7 +89,7 @@ bool receiveAudio(Context& ctx, int adapter, int target, std::uint64_t total,
     // A packet without data would never end the transfer; one longer than
     // announced is not the sample's (and may not even fit the buffer).
     if (carried == 0 || carried > packetLength || carried > kSmdiMaxPacketData) {
-      ctx.host.message(kNoSampleData);
+      AspiTell(ctx, kNoSampleData);
       return false;
     }
     carried = std::min(carried, total - received);
@@ -120,10 +131,11 @@ bool receive(Context& ctx, int node) {
   std::uint64_t total = std::uint64_t(header.length) * header.channels * 2;
   if (header.bits != 16 || (header.channels != 1 && header.channels != 2) || header.period == 0 ||
       total > kMaxAudioBytes) {
-    ctx.host.message(kWillNotSend);
+    AspiTell(ctx, kWillNotSend);
     return false;
   }
-  WavHeader wav = MakeWavHeader(header.channels, SmdiConvertRate(header.period), 16, header.length);
+  WavHeader wav =
+      MakeWavHeader(header.channels, SmdiRateOfPeriod(header.period), 16, header.length);
 
   if (!SmdiBeginSampleTransfer(ctx, adapter, target, static_cast<std::uint32_t>(number),
                                kPacketSize))
@@ -132,8 +144,7 @@ bool receive(Context& ctx, int node) {
   std::uint32_t packetLength = SmdiGetNumber(ctx.smdiMessageBuffer + 14, 3);
   // A packet length of 0 would leave nothing to count the packets by.
   if (id != kSmdiBeginSampleTransfer || packetLength == 0) {
-    if (id != 0)
-      ctx.host.message(kWillNotSend);
+    AspiTell(ctx, kWillNotSend);
     return false;
   }
   std::uint64_t packets = (packetLength + total - 1) / packetLength + 3;
@@ -144,15 +155,17 @@ bool receive(Context& ctx, int node) {
   lcd.LcdAdvanceProgress(1);
   if (!receiveAudio(ctx, adapter, target, total, packetLength))
     return false;
-  if (header.loopControl == 0) {
+  // A loop needs a frame to lie on.
+  if (header.loopControl == 0 && header.length > 0) {
     std::uint8_t smpl[kSmplChunkSize];
-    MakeSmplChunk(header.loopStart, header.loopEnd, smpl);
+    WavLoop loop = receivedLoop(header);
+    MakeSmplChunk(loop.start, loop.end, smpl);
     if (!writeAll(ctx, smpl, kSmplChunkSize))
       return false;
   }
   lcd.LcdAdvanceProgress(1);
   if (!FinishWavFile(ctx.files, ctx.openFile, &wav)) {
-    ctx.host.message(kTransferFailed);
+    AspiTell(ctx, kTransferFailed);
     return false;
   }
   lcd.LcdAdvanceProgress(1);
@@ -165,7 +178,11 @@ bool ReceiveSample(Context& ctx, int sampleNode) {
   if (!isSample(ctx, sampleNode))
     return false;
   int page = ctx.lcd.LcdCurrentPage();
+  AspiBeginCommand(ctx);
   bool received = receive(ctx, sampleNode);
+  // Whatever step stopped it, the user hears why once.
+  if (!received)
+    AspiTell(ctx, kWillNotSend);
   ctx.lcd.LcdSelectPage(page);
   return received;
 }
@@ -199,6 +216,7 @@ void DeleteSamplesCommand(Context& ctx, const int* selection, int count) {
   lcd.LcdSetProgressRange(0, 2 * count);
   // Message boxes pump messages: the flag keeps a second command out.
   ctx.busy = 1;
+  AspiBeginCommand(ctx);
   std::vector<int> nodes(selection, selection + count);
   bool listStale = false;
   for (int i = count - 1; i >= 0; --i) {
@@ -210,8 +228,10 @@ void DeleteSamplesCommand(Context& ctx, const int* selection, int count) {
     lcd.LcdAdvanceProgress(1);
     lcd.LcdSetCursor(0, 0);
     lcd.LcdPrint(text);
-    if (!DeleteSampleInSampler(ctx, node, i == 0))
+    if (!DeleteSampleInSampler(ctx, node, i == 0)) {
+      AspiTell(ctx, kWillNotDelete);
       break;
+    }
     listStale = i != 0;
     // Removing a node moves every later one down.
     for (int k = 0; k < i; ++k) {

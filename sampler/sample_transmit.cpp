@@ -10,6 +10,7 @@
 #include "core/context.h"
 #include "sampler/sampler_driver.h"
 #include "sampler/smdi.h"
+#include "scsi/aspi_transport.h"
 
 namespace {
 
@@ -21,16 +22,17 @@ const char kPacketFailed[] = "Unable to transmit sample (problem sending sample 
 constexpr std::uint32_t kPacketSize = 512;
 constexpr int kLowestNote = 21;  // note list entry 0
 
-// Waits for the reply and tells whether it is one of the wanted IDs. A
-// sampler that stopped answering has been reported by the wait; any other
-// reply gets the step's own message.
-bool replyIs(Context& ctx, int adapter, int target, std::initializer_list<std::uint16_t> wanted,
-             const char* refusal) {
-  std::uint16_t id = SmdiAwaitReply(ctx, adapter, target);
-  if (std::find(wanted.begin(), wanted.end(), id) != wanted.end())
-    return true;
-  if (id != 0 && refusal)
-    ctx.host.message(refusal);
+// One step: the message was sent and its reply is one of the wanted IDs.
+// Otherwise the user hears the step's own message, unless the transport or
+// the wait has already said why.
+bool stepDone(Context& ctx, int adapter, int target, bool sent,
+              std::initializer_list<std::uint16_t> wanted, const char* failure) {
+  if (sent) {
+    std::uint16_t id = SmdiAwaitReply(ctx, adapter, target);
+    if (std::find(wanted.begin(), wanted.end(), id) != wanted.end())
+      return true;
+  }
+  AspiTell(ctx, failure);
   return false;
 }
 
@@ -43,16 +45,15 @@ bool sendAudio(Context& ctx, int adapter, int target, const WavFormat& format) {
     std::uint32_t got = 0;
     if (!ctx.files.seek(ctx.openFile, format.dataOffset + position) ||
         !ctx.files.read(ctx.openFile, packet, count, &got) || got != count) {
-      ctx.host.message(kTransferFailed);
+      AspiTell(ctx, kTransferFailed);
       return false;
     }
     // The sampler names the packet it wants next in its last reply; after a
     // bare ACK that is still the number of the packet just sent.
     std::uint32_t number = SmdiGetNumber(ctx.smdiMessageBuffer + 11, 3);
-    if (!SmdiSendDataPacket(ctx, adapter, target, number, packet, count))
-      return false;
-    if (!replyIs(ctx, adapter, target, {kSmdiAck, kSmdiSendNextPacket, kSmdiEndOfProcedure},
-                 kPacketFailed))
+    if (!stepDone(ctx, adapter, target,
+                  SmdiSendDataPacket(ctx, adapter, target, number, packet, count),
+                  {kSmdiAck, kSmdiSendNextPacket, kSmdiEndOfProcedure}, kPacketFailed))
       return false;
     ctx.lcd.LcdAdvanceProgress(1);
     position += count;
@@ -78,6 +79,7 @@ bool TransmitSample(Context& ctx, int samplerNode, const TransmitChoice& choice,
   if (!SampleAddress(ctx, samplerNode, &adapter, &target))
     return false;
   std::string name = SampleNameFromFile(fileName);
+  AspiBeginCommand(ctx);
 
   // The real format and data chunks are read, so files with extra chunks
   // send their audio and nothing else.
@@ -113,8 +115,8 @@ bool TransmitSample(Context& ctx, int samplerNode, const TransmitChoice& choice,
     return false;
   }
 
-  if (!SmdiAbortProcedure(ctx, adapter, target) ||
-      !replyIs(ctx, adapter, target, {kSmdiAck}, nullptr))
+  if (!stepDone(ctx, adapter, target, SmdiAbortProcedure(ctx, adapter, target), {kSmdiAck},
+                kNotAccepted))
     return false;
 
   SmdiSampleHeaderFields header;
@@ -129,11 +131,11 @@ bool TransmitSample(Context& ctx, int samplerNode, const TransmitChoice& choice,
   header.originalKey = choice.originalKey + kLowestNote;
   header.lowestKey = choice.from + kLowestNote;
   header.highestKey = choice.to + kLowestNote;
-  if (!SmdiSendSampleHeader(ctx, adapter, target, header) ||
-      !replyIs(ctx, adapter, target, {kSmdiBeginSampleTransfer}, kNotAccepted))
-    return false;
-  if (!SmdiBeginSampleTransfer(ctx, adapter, target, header.sample, kPacketSize) ||
-      !replyIs(ctx, adapter, target, {kSmdiSendNextPacket}, kNoSampleData))
+  if (!stepDone(ctx, adapter, target, SmdiSendSampleHeader(ctx, adapter, target, header),
+                {kSmdiBeginSampleTransfer}, kNotAccepted) ||
+      !stepDone(ctx, adapter, target,
+                SmdiBeginSampleTransfer(ctx, adapter, target, header.sample, kPacketSize),
+                {kSmdiSendNextPacket}, kNoSampleData))
     return false;
   if (!sendAudio(ctx, adapter, target, format))
     return false;

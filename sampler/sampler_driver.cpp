@@ -66,11 +66,12 @@ std::uint32_t SamplersDriver::serve(DiskOsRequest& request) {
       return scan();
     case QueryReadOnly:
       return 0;
-    case ListBanks:
+    case ListBanks: {
       // A node number past the table names no sampler.
-      ListSamples(request.par3 < static_cast<DiskOsWord>(kMaxNodes) ? static_cast<int>(request.par3)
-                                                                    : 0);
-      return 0;
+      const int node =
+          request.par3 < static_cast<DiskOsWord>(kMaxNodes) ? static_cast<int>(request.par3) : 0;
+      return ListSamples(node) ? DiskOsOk : DiskOsListIncomplete;
+    }
     case DeviceCount:
       return static_cast<std::uint32_t>(samplerCount_);
     default:
@@ -197,34 +198,54 @@ std::uint32_t SamplersDriver::addDevice(const DiskOsRequest& request) {
   return 0;
 }
 
-void SamplersDriver::ListSamples(int node) {
+bool SamplersDriver::ListSamples(int node) {
   LcdDisplay& lcd = ctx.lcd;
   lcd.LcdSetProgressRange(0, 1000);
   lcd.LcdAdvanceProgress(1);
   const NodeTable& t = ctx.nodes;
   if (!t.valid(node) || t[node].type != Sampler || t[node].device < 0 ||
       t[node].device >= samplerCount_)
-    return;
+    return true;
   ctx.views.treeCollapse(t[node].treeItem);
   removeChildren(ctx, node, true);
   const int slot = entries_[t[node].device].scsiSlot;
   const int adapter = ctx.scsi.scsiDevices[slot].adapter;
   const int target = ctx.scsi.scsiDevices[slot].target;
+  AspiBeginCommand(ctx);
+  if (listEveryNumber(node, adapter, target))
+    return true;
+  // Numbers not asked for may hold samples: the listing must not pass for
+  // complete, or a transmission could replace one unasked.
+  char text[80];
+  std::snprintf(text, sizeof text, "Unable to list all samples of sampler (%d,%d)", adapter,
+                target);
+  AspiTell(ctx, text);
+  return false;
+}
 
+bool SamplersDriver::listEveryNumber(int node, int adapter, int target) {
+  LcdDisplay& lcd = ctx.lcd;
   if (!SmdiAbortProcedure(ctx, adapter, target) || SmdiAwaitReply(ctx, adapter, target) != kSmdiAck)
-    return;
+    return false;
+  bool complete = true;
   int found = 0;
   std::uint16_t reply = 0;
   for (int i = 1; i <= kLastSample; ++i) {
     if (i % kPauseEvery == 1)
       ctx.host.sleep(kPauseMs);
-    // A sampler that stopped answering, or a failed transfer, has been named
-    // once; asking for the remaining numbers would only repeat it.
-    if (!SmdiRequestSampleHeader(ctx, adapter, target, static_cast<std::uint32_t>(i)))
-      return;
+    reply = 0;
+    if (!SmdiRequestSampleHeader(ctx, adapter, target, static_cast<std::uint32_t>(i))) {
+      // A request the sampler refused leaves its number unknown; one the
+      // transport gave up on, after telling why, ends the listing, since the
+      // remaining numbers would only fail the same way.
+      if (ctx.scsi.told)
+        return false;
+      complete = false;
+      continue;
+    }
     reply = SmdiAwaitListedHeader(ctx, adapter, target);
     if (reply == kSmdiWait)
-      return;
+      return false;
     if (reply == kSmdiSampleHeader) {
       addSample(node, i);
       if (found++ == 0)
@@ -235,6 +256,7 @@ void SamplersDriver::ListSamples(int node) {
   // The sampler keeps the last header's procedure open until told otherwise.
   if (reply == kSmdiSampleHeader && SmdiAbortProcedure(ctx, adapter, target))
     SmdiAwaitReply(ctx, adapter, target);
+  return complete;
 }
 
 void SamplersDriver::addSample(int node, int number) {

@@ -30,8 +30,9 @@ class SamplersDriver : public DiskOsDriver {
   // Probes every target of every host adapter the ASPI manager reports.
   void ScanSamplers();
   void ProbeSampler(int adapter, int target);
-  // Replaces the sampler node's children by the samples in its memory.
-  void ListSamples(int node);
+  // Replaces the sampler node's children by the samples in its memory; false,
+  // after one message, when some numbers could not be asked for.
+  bool ListSamples(int node);
 
   int samplerCount() const { return samplerCount_; }
   const SamplerEntry& entry(int index) const { return entries_[index]; }
@@ -45,6 +46,7 @@ class SamplersDriver : public DiskOsDriver {
   std::uint32_t registerDriver();
   std::uint32_t scan();
   std::uint32_t addDevice(const DiskOsRequest& request);
+  bool listEveryNumber(int node, int adapter, int target);
   void addSample(int node, int number);
 
   SamplerEntry entries_[kMaxScsiDevices] = {};

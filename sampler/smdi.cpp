@@ -73,7 +73,30 @@ Received receive(Context& ctx, int adapter, int target, std::uint16_t* id) {
 void tellNotAnswering(Context& ctx, int adapter, int target) {
   char text[64];
   std::snprintf(text, sizeof text, "Sampler (%d,%d) is not answering", adapter, target);
-  ctx.host.message(text);
+  AspiTell(ctx, text);
+}
+
+// Receives replies until settle(how it went, the reply's ID, &result) says
+// the result is settled. Bounded by attempts and by the clock, since a pause
+// of ten milliseconds may last far longer; at the bound the user is told and
+// the result is atBound.
+template <typename Settle>
+std::uint16_t awaitReply(Context& ctx, int adapter, int target, std::uint16_t atBound,
+                         Settle settle) {
+  const std::uint32_t start = ctx.host.milliseconds();
+  for (int attempt = 0; attempt < kSmdiReplyAttempts; ++attempt) {
+    if (attempt > 0) {
+      if (ctx.host.milliseconds() - start >= kSmdiReplyMs)
+        break;
+      ctx.host.sleep(kSmdiReplyPause);
+    }
+    std::uint16_t id = 0, result = 0;
+    const Received got = receive(ctx, adapter, target, &id);
+    if (settle(got, id, &result))
+      return result;
+  }
+  tellNotAnswering(ctx, adapter, target);
+  return atBound;
 }
 
 }  // namespace
@@ -196,54 +219,34 @@ std::uint16_t SmdiReceiveHeaderReply(Context& ctx, int adapter, int target) {
 }
 
 std::uint16_t SmdiAwaitReply(Context& ctx, int adapter, int target) {
-  for (int attempt = 0; attempt < kSmdiReplyAttempts; ++attempt) {
-    if (attempt > 0)
-      ctx.host.sleep(kSmdiReplyPause);
-    std::uint16_t id = 0;
-    // The transport has named its failure already; asking again would only
-    // repeat the message.
-    if (receive(ctx, adapter, target, &id) == Received::TransportFailed)
-      return 0;
-    if (id != 0 && id != kSmdiWait)
-      return id;
-  }
-  tellNotAnswering(ctx, adapter, target);
-  return 0;
+  return awaitReply(ctx, adapter, target, 0,
+                    [](Received got, std::uint16_t id, std::uint16_t* out) {
+                      *out = id;
+                      // The transport has named its failure already; asking again would only
+                      // repeat it.
+                      return got == Received::TransportFailed || (id != 0 && id != kSmdiWait);
+                    });
 }
 
 std::uint16_t SmdiAwaitHeaderReply(Context& ctx, int adapter, int target) {
-  for (int attempt = 0; attempt < kSmdiReplyAttempts; ++attempt) {
-    if (attempt > 0)
-      ctx.host.sleep(kSmdiReplyPause);
-    std::uint16_t id = 0;
-    if (receive(ctx, adapter, target, &id) == Received::TransportFailed)
-      return 0;
-    // A Message Reject is the sampler's final word: asking again cannot turn
-    // it into a header.
-    if (id != 0 && id < kFirstHeaderReplyId)
-      return 0;
-    if (id != 0 && id != kSmdiWait)
-      return id;
-  }
-  return 0;
+  return awaitReply(ctx, adapter, target, 0,
+                    [](Received got, std::uint16_t id, std::uint16_t* out) {
+                      // A Message Reject is the sampler's final word: asking again cannot turn
+                      // it into a header.
+                      *out = id < kFirstHeaderReplyId ? 0 : id;
+                      return got == Received::TransportFailed || (id != 0 && id != kSmdiWait);
+                    });
 }
 
 std::uint16_t SmdiAwaitListedHeader(Context& ctx, int adapter, int target) {
-  for (int attempt = 0; attempt < kSmdiReplyAttempts; ++attempt) {
-    if (attempt > 0)
-      ctx.host.sleep(kSmdiReplyPause);
-    std::uint16_t id = 0;
-    // A failed transfer ends the listing: the transport has named it, and
-    // the next 999 numbers would only repeat the message.
-    Received got = receive(ctx, adapter, target, &id);
-    if (got == Received::TransportFailed)
-      return kSmdiWait;
-    // An error is no answer: taken as an empty slot, a sample would vanish.
-    if (got != Received::Errored && id != kSmdiWait)
-      return id < kFirstHeaderReplyId ? 0 : id;
-  }
-  tellNotAnswering(ctx, adapter, target);
-  return kSmdiWait;
+  return awaitReply(
+      ctx, adapter, target, kSmdiWait, [](Received got, std::uint16_t id, std::uint16_t* out) {
+        // A failed transfer ends the listing: the transport has named it, and the
+        // next 999 numbers would only repeat the message.
+        *out = got == Received::TransportFailed ? kSmdiWait : id < kFirstHeaderReplyId ? 0 : id;
+        // An error is no answer: taken as an empty slot, a sample would vanish.
+        return got == Received::TransportFailed || (got != Received::Errored && id != kSmdiWait);
+      });
 }
 
 SmdiSampleHeaderReply SmdiReadSampleHeader(const Context& ctx) {
@@ -277,4 +280,15 @@ std::uint32_t SmdiConvertRate(std::uint32_t x) {
   if (x == 0)
     return 0;
   return static_cast<std::uint32_t>((10000.0 / x + 0.000009) * 100000.0);
+}
+
+std::uint32_t SmdiRateOfPeriod(std::uint32_t period) {
+  static const std::uint32_t kStandardRates[] = {8000,  11025, 16000, 22050,
+                                                 24000, 32000, 44100, 48000};
+  for (std::uint32_t rate : kStandardRates) {
+    const std::uint32_t standard = SmdiConvertRate(rate);
+    if (period + 1 >= standard && period <= standard + 1)
+      return rate;
+  }
+  return SmdiConvertRate(period);
 }

@@ -63,18 +63,18 @@ std::uint16_t SmdiReceiveReply(Context& ctx, int adapter, int target);
 std::uint16_t SmdiReceiveHeaderReply(Context& ctx, int adapter, int target);
 
 // The bound of one wait: this many attempts, this many milliseconds apart,
-// about three seconds in all.
+// and never more than about three seconds in all.
 constexpr int kSmdiReplyAttempts = 300;
 constexpr unsigned kSmdiReplyPause = 10;
+constexpr std::uint32_t kSmdiReplyMs = 3000;
 
-// Asks again while the reply is none or Wait, a bounded number of times. The
-// first other ID settles it; 0 means the sampler stopped answering, and the
-// user has been told once ("Sampler (%d,%d) is not answering", or the SCSI
+// Asks again while the reply is none or Wait, within the bound. The first
+// other ID settles it; 0 means the sampler stopped answering, and the user has
+// been told through AspiTell ("Sampler (%d,%d) is not answering", or the SCSI
 // message of a failed transfer, after which it does not ask again).
 std::uint16_t SmdiAwaitReply(Context& ctx, int adapter, int target);
 // The same for the answer to a Sample Header Request, where a Message Reject
-// (an empty slot) reads as no answer: 0 after the bound, without a message.
-// A Message Reject itself settles it at once, as 0.
+// (an empty slot) settles at once as 0, without a message.
 std::uint16_t SmdiAwaitHeaderReply(Context& ctx, int adapter, int target);
 // The wait of a listing: asks again only on Wait, so none or a Message Reject
 // settles as 0, an empty slot. Wait past the bound answers kSmdiWait, after
@@ -97,3 +97,8 @@ SmdiSampleHeaderReply SmdiReadSampleHeader(const Context& ctx);
 // trunc(1e9 / x + 0.9): a rate in hertz to a period in nanoseconds and back.
 // 0 gives 0.
 std::uint32_t SmdiConvertRate(std::uint32_t x);
+// The rate of a received period. The period of a standard rate (8 000 to
+// 48 000 Hz), as Korrin sends it or within a nanosecond of it as a sampler
+// may round it, gives that rate exactly: converted back, 48 000 Hz would come
+// back as 47 999 and play mis-pitched.
+std::uint32_t SmdiRateOfPeriod(std::uint32_t period);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/context.h"
@@ -48,14 +49,16 @@ bool start(Context& ctx, SrbExecScsiCmd& srb) {
 }
 
 // Polls until the status shows one of the bits of `ended`; false when it was
-// still pending after `limit` polls. SMDI transfers move the progress bar
-// while they wait.
+// still pending after `limit` polls or `limit` milliseconds, whichever comes
+// first: a sleep of one millisecond may last sixteen. SMDI transfers move the
+// progress bar while they wait.
 bool waitFor(Context& ctx, const SrbExecScsiCmd& srb, std::uint8_t ended, int limit,
              bool progress) {
+  const std::uint32_t start = ctx.host.milliseconds();
   for (int polls = 0;; ++polls) {
     if (statusOf(srb) & ended)
       return true;
-    if (polls >= limit)
+    if (polls >= limit || ctx.host.milliseconds() - start >= static_cast<std::uint32_t>(limit))
       return false;
     if (progress) {
       ctx.lcd.LcdExtendProgress(1);
@@ -65,16 +68,25 @@ bool waitFor(Context& ctx, const SrbExecScsiCmd& srb, std::uint8_t ended, int li
   }
 }
 
-// A unit that left a command pending for good is named once a run; its later
-// failures are the callers' to report.
+bool validUnit(int adapter, int target) {
+  return adapter >= 0 && adapter < kMaxHostAdapters && target >= 0 && target < kScsiTargets;
+}
+
+bool unitHung(const Context& ctx, int adapter, int target) {
+  return validUnit(adapter, target) && ctx.scsi.hung[adapter][target];
+}
+
+const char kUnableToSend[] = "Unable to send command to SCSI device (%d,%d)";
+
+// A unit that left a command pending for good is named once a run, and from
+// then on fails every command at once; those failures are the callers' to
+// report.
 void reportHung(Context& ctx, int adapter, int target) {
-  if (adapter < 0 || adapter >= kMaxHostAdapters || target < 0 || target >= kScsiTargets)
+  if (!validUnit(adapter, target) || ctx.scsi.hung[adapter][target])
     return;
-  bool& reported = ctx.scsi.hangReported[adapter][target];
-  if (reported)
-    return;
-  reported = true;
-  ctx.host.message(unitText("Unable to send command to SCSI device (%d,%d)", adapter, target));
+  ctx.scsi.hung[adapter][target] = true;
+  ctx.scsi.told = true;
+  ctx.host.message(unitText(kUnableToSend, adapter, target));
 }
 
 // Leaves a command that never finished its block and buffer, and gives the
@@ -124,22 +136,41 @@ void prepareTransferBuffer(ScsiDevice& device) {
     device.transfer.assign(kScsiTransferSize, 0);
 }
 
+// SEND and RECEIVE go through the transport's own buffer, which a command
+// that never finishes leaves behind with its block; a RECEIVE's answer is
+// copied back only once it has completed.
 AspiAttempt smdiTransfer(Context& ctx, int adapter, int target, bool send, std::uint8_t* data,
                          std::uint32_t length, std::uint8_t lengthHigh, std::uint8_t lengthLow) {
-  if (!ready(ctx))
+  // A message longer than a reply may be is no SMDI message.
+  if (!ready(ctx) || length > kSmdiReceiveSize)
     return AspiAttempt::Failed;
+  if (unitHung(ctx, adapter, target)) {
+    AspiTell(ctx, unitText(kUnableToSend, adapter, target));
+    return AspiAttempt::Hung;
+  }
+  std::vector<std::uint8_t>& io = ctx.scsi.smdiTransfer;
+  if (io.size() < kSmdiReceiveSize)
+    io.assign(kSmdiReceiveSize, 0);
+  // A RECEIVE may fill less than the buffer: what it leaves stays the caller's.
+  if (length > 0)
+    std::memcpy(io.data(), data, length);
   SrbExecScsiCmd& srb = fill(ctx.scsi.blocks->main, adapter, target,
-                             send ? SRB_DIR_OUT : SRB_DIR_IN, length, data, 6);
+                             send ? SRB_DIR_OUT : SRB_DIR_IN, length, io.data(), 6);
   srb.CDBByte[0] = send ? kSend : kReceive;
   srb.CDBByte[3] = lengthHigh;
   srb.CDBByte[4] = lengthLow;
   if (!start(ctx, srb))
     return AspiAttempt::Failed;
   if (!waitFor(ctx, srb, kDoneOrError, kSmdiPolls, true)) {
-    ctx.host.message(unitText("Unable to send command to SCSI device (%d,%d)", adapter, target));
+    reportHung(ctx, adapter, target);
+    retire(ctx, &io);
     return AspiAttempt::Hung;
   }
-  return statusOf(srb) & SS_ERR ? AspiAttempt::Failed : AspiAttempt::Done;
+  if (statusOf(srb) & SS_ERR)
+    return AspiAttempt::Failed;
+  if (!send)
+    std::memcpy(data, io.data(), kSmdiReceiveSize);
+  return AspiAttempt::Done;
 }
 
 }  // namespace
@@ -183,8 +214,19 @@ void ForEachScsiTarget(Context& ctx, const std::function<void(int adapter, int t
   }
 }
 
+void AspiBeginCommand(Context& ctx) {
+  ctx.scsi.told = false;
+}
+
+void AspiTell(Context& ctx, const std::string& text) {
+  if (ctx.scsi.told)
+    return;
+  ctx.scsi.told = true;
+  ctx.host.message(text);
+}
+
 bool AspiTestUnitReady(Context& ctx, int adapter, int target) {
-  if (!ready(ctx))
+  if (!ready(ctx) || unitHung(ctx, adapter, target))
     return false;
   std::vector<std::uint8_t> scratch(kReadyBufferSize, 0);
   SrbExecScsiCmd& srb = fill(ctx.scsi.blocks->ready, adapter, target, SRB_DIR_IN, kReadyBufferSize,
@@ -201,17 +243,24 @@ bool AspiTestUnitReady(Context& ctx, int adapter, int target) {
 }
 
 bool AspiWaitReady(Context& ctx, int adapter, int target) {
+  const std::uint32_t start = ctx.host.milliseconds();
   for (int test = 0; test < kReadyTests; ++test) {
     if (AspiTestUnitReady(ctx, adapter, target))
       return true;
+    if (unitHung(ctx, adapter, target)) {
+      AspiTell(ctx, unitText(kUnableToSend, adapter, target));
+      return false;
+    }
+    if (ctx.host.milliseconds() - start >= kReadyWaitMs)
+      break;
     ctx.host.sleep(1);
   }
-  ctx.host.message(unitText("SCSI device not ready (%d,%d)", adapter, target));
+  AspiTell(ctx, unitText("SCSI device not ready (%d,%d)", adapter, target));
   return false;
 }
 
 bool AspiInquiry(Context& ctx, int adapter, int target) {
-  if (!ready(ctx))
+  if (!ready(ctx) || unitHung(ctx, adapter, target))
     return false;
   AspiBlocks& blocks = *ctx.scsi.blocks;
   // A unit that answers short must not inherit the previous unit's texts.
@@ -232,7 +281,7 @@ bool AspiInquiry(Context& ctx, int adapter, int target) {
 
 std::uint32_t ScsiReadSectors(Context& ctx, ScsiDevice& device, std::uint32_t sector,
                               std::uint32_t count, std::uint8_t* buffer) {
-  if (!ready(ctx) || count == 0)
+  if (!ready(ctx) || count == 0 || unitHung(ctx, device.adapter, device.target))
     return kScsiCommandFailed;
   std::uint32_t lba = sector, offset = 0, blockSize = 512;
   std::uint64_t bytes = std::uint64_t{count} * 512;
@@ -275,7 +324,7 @@ std::uint32_t ScsiWriteSectors(Context& ctx, ScsiDevice& device, std::uint32_t s
   // Units with 2048-byte blocks are CD-ROM drives: a write addressed in
   // 512-byte sectors would land four times too far, so none is sent.
   if (!ready(ctx) || device.lun < 0 || device.blocks2048 || count == 0 ||
-      std::uint64_t{count} * 512 > kMaxScsiTransfer)
+      std::uint64_t{count} * 512 > kMaxScsiTransfer || unitHung(ctx, device.adapter, device.target))
     return kScsiCommandFailed;
   const std::uint32_t length = count * 512;
   prepareTransferBuffer(device);
@@ -289,7 +338,7 @@ std::uint32_t ScsiWriteSectors(Context& ctx, ScsiDevice& device, std::uint32_t s
 bool AspiSend(Context& ctx, int adapter, int target, const std::uint8_t* data,
               std::uint8_t lengthHigh, std::uint8_t lengthLow) {
   std::uint32_t length = static_cast<std::uint32_t>(lengthHigh) << 8 | lengthLow;
-  // The manager only reads a data-out buffer.
+  // Only read: a SEND's data is copied into the transport's buffer.
   return smdiTransfer(ctx, adapter, target, true, const_cast<std::uint8_t*>(data), length,
                       lengthHigh, lengthLow) == AspiAttempt::Done;
 }

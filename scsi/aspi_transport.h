@@ -5,6 +5,7 @@
 // completes a command costs one message, not a frozen program.
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "core/scsi_units.h"
 
@@ -14,13 +15,14 @@ struct Context;
 constexpr std::uint32_t kScsiCommandFailed = 0x40000;
 constexpr std::uint32_t kScsiNotReady = 0x80000;
 
-// Polls of one command before it counts as never completing (about a
-// millisecond each).
+// Polls of one command before it counts as never completing, a millisecond
+// apart; also the most milliseconds it may take.
 constexpr int kTransferPolls = 8000;
 constexpr int kSmdiPolls = 800;
 constexpr int kReadyPolls = 1000;
 constexpr int kInquiryPolls = 1000;
 constexpr int kReadyTests = 250;
+constexpr std::uint32_t kReadyWaitMs = 2000;
 // The most one sector command moves.
 constexpr std::uint32_t kMaxScsiTransfer = 32768;
 constexpr std::uint32_t kSmdiReceiveSize = 16640;
@@ -37,8 +39,15 @@ int AspiHostAdapters(Context& ctx);
 // the progress bar between them.
 void ForEachScsiTarget(Context& ctx, const std::function<void(int adapter, int target)>& probe);
 
+// A command to a sampler begins here; every message on its way goes through
+// AspiTell, so that the user hears why it stopped once, not once per step.
+void AspiBeginCommand(Context& ctx);
+void AspiTell(Context& ctx, const std::string& text);
+
+// A unit that once left a command pending fails these at once.
 bool AspiTestUnitReady(Context& ctx, int adapter, int target);
-// Up to 250 tests; after the last failure "SCSI device not ready (%d,%d)".
+// Up to 250 tests within about two seconds; then "SCSI device not ready
+// (%d,%d)", or for a hung unit the message of one, through AspiTell.
 bool AspiWaitReady(Context& ctx, int adapter, int target);
 // The 32 bytes of standard INQUIRY data land in ctx.scsi.blocks->inquiryData.
 bool AspiInquiry(Context& ctx, int adapter, int target);

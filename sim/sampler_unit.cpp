@@ -140,7 +140,9 @@ void SimSamplerUnit::seed(Files& files, const std::string& folder, const std::st
   s.present = true;
   s.name = name;
   s.channels = format.channels;
-  s.period = static_cast<std::uint32_t>((1000000000ull + format.rate / 2) / format.rate);
+  // As the sampler stores a rate sent to it: trunc(10^9 / rate + 0.9).
+  s.period =
+      static_cast<std::uint32_t>((10000000000ull + 9ull * format.rate) / (10ull * format.rate));
   s.frames = frames;
   s.loopStart = loop.start;
   s.loopEnd = loop.end;
@@ -153,7 +155,9 @@ void SimSamplerUnit::seed(Files& files, const std::string& folder, const std::st
 }
 
 SimOutcome SimSamplerUnit::send(const SimCommand& command) {
-  if (!command.dataOut || !command.data)
+  // failwrite=N: the Nth SEND ends in error, its message not taken.
+  if (!command.dataOut || !command.data ||
+      (config_.failWrite > 0 && ++sendsSeen_ == config_.failWrite))
     return kError;
   const std::uint32_t length = std::min(getNumber(command.cdb + 3, 2), command.dataLength);
   if (length < kHeaderSize)

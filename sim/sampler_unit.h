@@ -81,4 +81,5 @@ class SimSamplerUnit : public SimScsiUnit {
   std::uint32_t nextPacket_ = 0;
   SimSample incoming_;
   std::uint32_t incomingBytes_ = 0;
+  int sendsSeen_ = 0;
 };

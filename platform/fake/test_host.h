@@ -16,6 +16,7 @@ class TestHost : public Host {
   bool askOkCancelSystemModal(const std::string& text) override;
   void errorSystemModal(const std::string& text) override;
   void sleep(unsigned milliseconds) override;
+  std::uint32_t milliseconds() override { return static_cast<std::uint32_t>(clock); }
   void startWorker(std::function<void()> work) override;
   // Reads the generator's output file <type><id>.bin from the build.
   bool loadResource(const char* type, int id, std::vector<std::uint8_t>* bytes) override;

@@ -23,6 +23,10 @@ void Win32Host::sleep(unsigned milliseconds) {
   Sleep(milliseconds);
 }
 
+std::uint32_t Win32Host::milliseconds() {
+  return GetTickCount();
+}
+
 void Win32Host::startWorker(std::function<void()> work) {
   std::thread(std::move(work)).detach();
 }

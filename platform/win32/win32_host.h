@@ -17,6 +17,7 @@ class Win32Host : public Host {
   bool askOkCancelSystemModal(const std::string& text) override;
   void errorSystemModal(const std::string& text) override;
   void sleep(unsigned milliseconds) override;
+  std::uint32_t milliseconds() override;
   void startWorker(std::function<void()> work) override;
   bool loadResource(const char* type, int id, std::vector<std::uint8_t>* bytes) override;
   std::string loadString(int id) override;

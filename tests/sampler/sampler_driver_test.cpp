@@ -96,14 +96,21 @@ TEST(SamplersDriver, ScanBounds) {
 }
 
 // A listing finds the samples there are, names unpadded, asking for every
-// number; faults end it with at most one message and a bounded wait.
+// number; faults end it with one message and a bounded wait. A listing that
+// could not ask for every number leaves the sampler unlisted, so that no
+// transmission is offered onto numbers it never saw.
 TEST(SamplersDriver, ListsSimulatedSamplers) {
   const Texts both = {"Kick|1|2000|1", "Strings ensemble|3|4000|2"}, none;
-  const Texts silent = {"Sampler (0,6) is not answering"};
+  const Texts silent = {"Sampler (0,6) is not answering"},
+              partial = {"Unable to list all samples of sampler (0,6)"},
+              hung = {"Unable to send command to SCSI device (0,6)"};
   const std::tuple<const char*, Texts, Texts> cases[] = {{"", both, none},
-                                                         {" smdi=reject", none, none},
+                                                         {" smdi=reject", none, partial},
+                                                         {" failwrite=1", none, partial},
+                                                         {" failwrite=3", both, partial},
                                                          {" smdi=silent", none, silent},
                                                          {" smdi=wait-forever", none, silent},
+                                                         {" hang=tur", none, hung},
                                                          {" smdi=zero-packet", both, none},
                                                          {" smdi=odd", both, none},
                                                          {" smdi=oversize", both, none}};
@@ -114,10 +121,19 @@ TEST(SamplersDriver, ListsSimulatedSamplers) {
     f.wav("1000 Too far.wav", 1, 10);
     EXPECT_EQ(f.list(std::string("0 6 sampler mem vendor=E-mu product=ESi-4000") + smdi), samples);
     EXPECT_EQ(f.tc.host.messages, messages) << smdi;
+    EXPECT_EQ(f.ctx.nodes[f.samplers.entry(0).node].ready, messages.empty()) << smdi;
     EXPECT_LT(f.tc.host.clock, 10000u) << smdi;
-    // The opening Abort and 999 requests; no closing Abort after an empty 999.
-    EXPECT_EQ(f.unit(6).received.size(), samples.empty() ? 1u : 1000u) << smdi;
+    // The opening Abort and 999 requests, less one that failed; no closing
+    // Abort after an empty 999.
+    if (!samples.empty()) {
+      EXPECT_EQ(f.unit(6).received.size(), messages.empty() ? 1000u : 999u) << smdi;
+    }
   }
+  SamplerFixture seeded;
+  seeded.wav("999 Last.wav", 1, 10);
+  seeded.units("0 5 sampler mem");
+  // A seeded 22 050 Hz sample holds the period Korrin would have sent.
+  EXPECT_EQ(seeded.unit(5).slot(999).period, 45352u);
   SamplerFixture f;
   f.wav("999 Last.wav", 1, 10);
   EXPECT_EQ(f.list("0 6 sampler mem vendor=E-mu product=ESi-4000 smdi=rename"),

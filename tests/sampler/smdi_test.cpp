@@ -90,8 +90,8 @@ TEST(Smdi, MessagesAsSent) {
 // Wait never settles; Message Reject settles a reply but is no header; an
 // empty answer reads as none, whatever the buffer held. A sampler that never
 // answers, or answers Wait forever, costs one message and about three
-// seconds; a transfer that was never answered is not asked again, one that
-// failed outright is.
+// seconds, even where each pause lasts far longer than asked; a transfer that
+// was never answered is not asked again, one that failed outright is.
 TEST(Smdi, RepliesAndWaits) {
   const Bytes wait = reply(kSmdiWait), reject = reply(kSmdiMessageReject, "00 20 00 02"),
               header = reply(kSmdiSampleHeader), none, failed = Scripted::kFailed;
@@ -114,11 +114,17 @@ TEST(Smdi, RepliesAndWaits) {
       std::fill(f.ctx.smdiMessageBuffer, f.ctx.smdiMessageBuffer + 16, 0x01);
       f.unit->replies.assign(replies.begin(), replies.end());
       EXPECT_EQ(reads[k](f.ctx, 0, 4), want[k]) << replies.size() << " " << k;
-      const bool bounded = replies.size() == 1000 && (k == 2 || (k == 4 && replies[0] != none));
+      const bool bounded =
+          replies.size() == 1000 && (k == 2 || k == 3 || (k == 4 && replies[0] != none));
       EXPECT_EQ(f.tc.host.messages.size(), bounded ? 1u : 0u) << replies.size() << " " << k;
       EXPECT_LT(f.tc.host.clock, 3500u);
     }
   }
+  SmdiFixture slow;
+  slow.unit->replies.assign(1000, wait);
+  slow.tc.host.onSleep = [&](unsigned ms) { slow.tc.host.clock += 15 * ms; };
+  EXPECT_EQ(SmdiAwaitReply(slow.ctx, 0, 4), 0);
+  EXPECT_LT(slow.tc.host.clock, 3500u);
   SmdiFixture f;
   f.units("0 5 sampler - notready=1000");
   EXPECT_EQ(SmdiAwaitReply(f.ctx, 0, 5), 0);
@@ -150,6 +156,13 @@ TEST(Smdi, RatesAndPeriods) {
                                     {22050, 45352}, {45352, 22050}, {0, 0}};
   for (const auto& c : cases)
     EXPECT_EQ(SmdiConvertRate(c[0]), c[1]) << c[0];
+  // A received period gives a standard rate when it is that rate's, as sent
+  // or rounded; others convert.
+  const std::uint32_t received[][2] = {{20834, 48000}, {20833, 48000}, {45351, 22050},
+                                       {22676, 44100}, {125000, 8000}, {90703, 11025},
+                                       {20836, 47994}, {30000, 33334}, {0, 0}};
+  for (const auto& c : received)
+    EXPECT_EQ(SmdiRateOfPeriod(c[0]), c[1]) << c[0];
 }
 
 }  // namespace

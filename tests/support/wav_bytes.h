@@ -11,13 +11,14 @@ using WavChunks = std::vector<std::pair<const char*, std::vector<std::uint8_t>>>
 
 // A RIFF file: a 16-bit format chunk (tag 1 = PCM unless told), then the
 // chunks given, each padded to an even length as RIFF wants.
-inline std::vector<std::uint8_t> RiffFile(int channels, WavChunks chunks, int tag = 1) {
+inline std::vector<std::uint8_t> RiffFile(int channels, WavChunks chunks, int tag = 1,
+                                          std::uint32_t rate = 44100) {
   std::vector<std::uint8_t> fmt, f = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
   auto put = [](std::vector<std::uint8_t>& b, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
       b.push_back(std::uint8_t(v >> 8 * i));
   };
-  for (std::uint32_t v : {std::uint32_t(tag | channels << 16), 44100u, 88200u * channels,
+  for (std::uint32_t v : {std::uint32_t(tag | channels << 16), rate, 2 * rate * channels,
                           std::uint32_t(2 * channels | 16 << 16)})
     put(fmt, v);
   chunks.insert(chunks.begin(), {"fmt ", fmt});

@@ -16,6 +16,7 @@ Bytes wavFile(int channels, std::uint32_t frames) {
 
 struct SeededSamplerWindow : ShellWindow {
   std::string folder;
+  std::string switches;  // added to the sampler's bus line
   void SetUp() override {
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof temp, temp);
@@ -23,7 +24,8 @@ struct SeededSamplerWindow : ShellWindow {
     CreateDirectoryA(folder.c_str(), nullptr);
     tempFile("korrin-seeded-sampler\\001 Kick.wav", wavFile(1, 1000));
     tempFile("korrin-seeded-sampler\\003 Strings.wav", wavFile(2, 1000));
-    std::string line = "0 6 sampler \"" + folder + "\" vendor=E-mu product=ESi-4000\n";
+    std::string line =
+        "0 6 sampler \"" + folder + "\" vendor=E-mu product=ESi-4000" + switches + "\n";
     SetEnvironmentVariableA(
         "KORRIN_BUS", tempFile("korrin-seeded-bus.txt", Bytes(line.begin(), line.end())).c_str());
     realScsi = true;
@@ -42,6 +44,38 @@ TEST_F(SeededSamplerWindow, ListsTheSamplesOfASimulatedSampler) {
   select(sampler);
   ASSERT_TRUE(idle());
   EXPECT_EQ(shownRows(), (std::vector<std::string>{"Kick|S001|1.95 K", "Strings|S003|3.90 K"}));
+}
+
+// A sampler that never completes TEST UNIT READY costs one message, and the
+// window answers again within seconds; the sampler stays unlisted.
+struct HungSamplerWindow : SeededSamplerWindow {
+  void SetUp() override {
+    switches = " hang=tur";
+    SeededSamplerWindow::SetUp();
+  }
+};
+
+TEST_F(HungSamplerWindow, SelectingItCostsOneMessageAndNoFrozenWindow) {
+  int sampler = firstChild(ctx(), nodeNamed("Samplers"));
+  ASSERT_NE(sampler, 0);
+  std::vector<std::string> texts;
+  DialogAction note = [&](HWND box) {
+    char text[256] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    texts.push_back(text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  };
+  answerWith({note, note});
+  DWORD start = GetTickCount();
+  select(sampler);
+  ASSERT_TRUE(idle());
+  EXPECT_LT(GetTickCount() - start, 10000u);
+  DWORD_PTR rows = 1;
+  EXPECT_TRUE(
+      SendMessageTimeoutA(app->list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &rows));
+  EXPECT_EQ(rows, 0u);
+  EXPECT_EQ(texts, std::vector<std::string>{"Unable to send command to SCSI device (0,6)"});
+  EXPECT_EQ(ctx().nodes[sampler].ready, 0);
 }
 
 }  // namespace

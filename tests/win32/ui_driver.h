@@ -63,6 +63,8 @@ class ShellWindow : public ::testing::Test {
   // A path in the temporary folder, removed at the end; the file holds the
   // bytes if there are any, else there is none yet.
   std::string tempFile(const std::string& name, const Bytes& bytes = {});
+  // The answers of the modal dialogs and message boxes that open next.
+  void answerWith(std::deque<DialogAction> answers) { actions = std::move(answers); }
   int nodeNamed(const std::string& name);
 
   std::unique_ptr<MainWindow> app;
