@@ -143,8 +143,8 @@ FloppyBiosResult Win32FloppyBios::writeRaw(int drive, int cylinder, int head, in
   LONGLONG at = static_cast<LONGLONG>(sector) * kSectorBytes;
   DWORD bytes = static_cast<DWORD>(count) * kSectorBytes;
   DWORD written = 0;
-  if (!seekFile(handle_, at, FILE_BEGIN) ||
-      !WriteFile(handle_, buffer, bytes, &written, nullptr) || written != bytes) {
+  if (!seekFile(handle_, at, FILE_BEGIN) || !WriteFile(handle_, buffer, bytes, &written, nullptr) ||
+      written != bytes) {
     DWORD status =
         GetLastError() == ERROR_WRITE_PROTECT ? kStatusWriteProtected : kStatusSectorNotFound;
     return FloppyBiosResult{true, true, status};
