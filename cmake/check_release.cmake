@@ -19,3 +19,9 @@ list(SORT packed)
 if(NOT packed STREQUAL "Korrin/Korrin.exe;Korrin/README.txt")
   message(FATAL_ERROR "Korrin.zip holds: ${packed}")
 endif()
+# The zipped program is the one checked to start on Windows 98 SE.
+execute_process(COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/../tools/check-imports.sh
+                        ${RELEASE_DIR}/../unpacked/Korrin/Korrin.exe RESULT_VARIABLE imports)
+if(NOT imports EQUAL 0)
+  message(FATAL_ERROR "Korrin.zip's Korrin.exe imports what Windows 98 SE lacks")
+endif()

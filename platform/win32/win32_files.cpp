@@ -6,6 +6,26 @@ static HANDLE toHandle(FileHandle f) {
   return reinterpret_cast<HANDLE>(f);
 }
 
+// SetFilePointerEx and GetFileSizeEx came with Windows 2000; these high-word
+// forms work on every version. Their low word alone cannot tell
+// 0xFFFFFFFF from a failure, so the error code decides.
+bool seekFile(HANDLE file, LONGLONG offset, DWORD from) {
+  LONG high = static_cast<LONG>(offset >> 32);
+  SetLastError(NO_ERROR);
+  DWORD low = SetFilePointer(file, static_cast<LONG>(offset & 0xFFFFFFFF), &high, from);
+  return low != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;
+}
+
+bool fileSize(HANDLE file, LONGLONG* size) {
+  DWORD high = 0;
+  SetLastError(NO_ERROR);
+  DWORD low = GetFileSize(file, &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+    return false;
+  *size = static_cast<LONGLONG>((static_cast<ULONGLONG>(high) << 32) | low);
+  return true;
+}
+
 FileHandle Win32Files::open(const std::string& path, FileOpen how) {
   DWORD access = GENERIC_READ;
   DWORD disposition = OPEN_EXISTING;
@@ -38,22 +58,18 @@ bool Win32Files::write(FileHandle file, const void* buffer, std::uint32_t count)
 }
 
 bool Win32Files::seek(FileHandle file, std::uint64_t offset) {
-  LARGE_INTEGER to;
-  to.QuadPart = static_cast<LONGLONG>(offset);
-  return SetFilePointerEx(toHandle(file), to, nullptr, FILE_BEGIN) != FALSE;
+  return seekFile(toHandle(file), static_cast<LONGLONG>(offset), FILE_BEGIN);
 }
 
 bool Win32Files::seekEnd(FileHandle file) {
-  LARGE_INTEGER zero;
-  zero.QuadPart = 0;
-  return SetFilePointerEx(toHandle(file), zero, nullptr, FILE_END) != FALSE;
+  return seekFile(toHandle(file), 0, FILE_END);
 }
 
 bool Win32Files::size(FileHandle file, std::uint64_t* bytes) {
-  LARGE_INTEGER s;
-  if (!GetFileSizeEx(toHandle(file), &s))
+  LONGLONG s = 0;
+  if (!fileSize(toHandle(file), &s))
     return false;
-  *bytes = static_cast<std::uint64_t>(s.QuadPart);
+  *bytes = static_cast<std::uint64_t>(s);
   return true;
 }
 

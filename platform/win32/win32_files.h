@@ -1,5 +1,11 @@
 #pragma once
+#include <windows.h>
+
 #include "platform/files.h"
+
+// 64-bit file offsets through calls that every Win32 version has.
+bool seekFile(HANDLE file, LONGLONG offset, DWORD from);
+bool fileSize(HANDLE file, LONGLONG* size);
 
 class Win32Files : public Files {
  public:

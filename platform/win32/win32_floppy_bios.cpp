@@ -1,5 +1,7 @@
 #include "platform/win32/win32_floppy_bios.h"
 
+#include "platform/win32/win32_files.h"
+
 #include <winioctl.h>
 
 #include <cstdint>
@@ -39,9 +41,9 @@ bool knownSize(HANDLE drive, LONGLONG* size) {
     *size = length.Length.QuadPart;
     return true;
   }
-  LARGE_INTEGER fileSize;
-  if (GetFileSizeEx(drive, &fileSize) && fileSize.QuadPart != 0) {
-    *size = fileSize.QuadPart;
+  LONGLONG bytes = 0;
+  if (fileSize(drive, &bytes) && bytes != 0) {
+    *size = bytes;
     return true;
   }
   return false;
@@ -138,12 +140,11 @@ FloppyBiosResult Win32FloppyBios::writeRaw(int drive, int cylinder, int head, in
     return FloppyBiosResult{true, true, kStatusSectorNotFound};
   DWORD sector =
       static_cast<DWORD>((cylinder * kHeads + head) * kSectorsPerTrack + (firstSector - 1));
-  LARGE_INTEGER at;
-  at.QuadPart = static_cast<LONGLONG>(sector) * kSectorBytes;
+  LONGLONG at = static_cast<LONGLONG>(sector) * kSectorBytes;
   DWORD bytes = static_cast<DWORD>(count) * kSectorBytes;
   DWORD written = 0;
-  if (!SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) ||
-      !WriteFile(handle_, buffer, bytes, &written, nullptr) || written != bytes) {
+  if (!seekFile(handle_, at, FILE_BEGIN) || !WriteFile(handle_, buffer, bytes, &written, nullptr) ||
+      written != bytes) {
     DWORD status =
         GetLastError() == ERROR_WRITE_PROTECT ? kStatusWriteProtected : kStatusSectorNotFound;
     return FloppyBiosResult{true, true, status};

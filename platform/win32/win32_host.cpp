@@ -1,6 +1,6 @@
 #include "platform/win32/win32_host.h"
 
-#include <thread>
+#include <memory>
 
 void Win32Host::message(const std::string& text) {
   MessageBoxA(owner_, text.c_str(), title_.c_str(), MB_OK);
@@ -27,8 +27,28 @@ std::uint32_t Win32Host::milliseconds() {
   return GetTickCount();
 }
 
+namespace {
+
+DWORD WINAPI runWorker(void* argument) {
+  std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(argument));
+  (*work)();
+  return 0;
+}
+
+}  // namespace
+
 void Win32Host::startWorker(std::function<void()> work) {
-  std::thread(std::move(work)).detach();
+  auto* owned = new std::function<void()>(std::move(work));
+  // Windows 9x refuses CreateThread without somewhere to put the thread's id.
+  DWORD id = 0;
+  HANDLE thread = CreateThread(nullptr, 0, runWorker, owned, 0, &id);
+  if (thread) {
+    CloseHandle(thread);
+    return;
+  }
+  // Without a thread the work still runs, here, so that it clears the busy
+  // flag as it ends.
+  runWorker(owned);
 }
 
 bool Win32Host::loadResource(const char* type, int id, std::vector<std::uint8_t>* bytes) {

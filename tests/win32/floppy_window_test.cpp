@@ -38,16 +38,27 @@ TEST_F(FloppyWindow, WritesAWavFileOntoDriveAAndIntoAnImageFile) {
   std::string wavPath = tempFile("korrin_floppy.wav", wav);
   std::string imagePath = tempFile("korrin_floppy.img");
 
+  // Windows 9x (Wine set to win98) writes drive A: through the BIOS disk
+  // service of vwin32, which Wine opens but does not carry out: Korrin says
+  // so, and the drive stays blank.
+  const bool windows9x = (GetVersion() & 0x80000000) != 0;
+  Texts driveTexts{"This will use 1 disk", "Insert disk 1"};
+  if (windows9x)
+    driveTexts.push_back("Unable to write to floppy");
   expand(floppyDrives->driverNode());
   ASSERT_TRUE(onTree(driveA, CmdImportWav, {choosePath(wavPath)}));
-  EXPECT_EQ(workerTexts, (Texts{"This will use 1 disk", "Insert disk 1"}));
+  EXPECT_EQ(workerTexts, driveTexts);
   workerTexts.clear();
   ASSERT_TRUE(onTree(images, CmdImportWav, {choosePath(wavPath), choosePath(imagePath)}));
   EXPECT_EQ(workerTexts, Texts{"This will use 1 disk"});
 
-  Bytes disk = readFile(kDriveImage);
+  Bytes disk = readFile(imagePath);
   ASSERT_EQ(disk.size(), 1474560u);
-  EXPECT_EQ(readFile(imagePath), disk);
+  Bytes drive = readFile(kDriveImage);
+  if (windows9x)
+    EXPECT_EQ(std::count(drive.begin(), drive.end(), 0), 1474560);
+  else
+    EXPECT_EQ(drive, disk);
   // Sector 0 numbers the disk; the rate stands in the sample header; the
   // audio follows the template, most significant byte first; 17 cylinders.
   EXPECT_EQ(Bytes(disk.begin() + 40, disk.begin() + 48), (Bytes{0, 0, 0, 1, 0, 0, 0, 1}));
