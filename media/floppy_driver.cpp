@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "core/context.h"
-#include "platform/floppy_bios.h"
 
 namespace {
 
@@ -198,10 +197,10 @@ bool WriteFloppyCylinder(Context& ctx, int diskOs, int device, int cylinder,
   return SendDiskOs(ctx, write) == 0;
 }
 
-bool OpenFloppyDevice(Context& ctx, int diskOs, int device) {
+FloppyOpen OpenFloppyDevice(Context& ctx, int diskOs, int device) {
   FloppyDriver* driver = floppyDriverAt(ctx, diskOs);
   if (!ctx.floppyBios || !driver || device < 0 || device >= driver->deviceCount())
-    return false;
+    return FloppyOpen::Failed;
   return ctx.floppyBios->open(driver->device(device).drive);
 }
 

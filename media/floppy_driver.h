@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "diskos/driver.h"
+#include "platform/floppy_bios.h"
 
 constexpr int kMaxFloppyDrives = 2;
 constexpr int kFloppyNameSize = 260;
@@ -61,7 +62,7 @@ class FloppyDriver : public DiskOsDriver {
 bool WriteFloppyCylinder(Context& ctx, int diskOs, int device, int cylinder,
                          const std::uint8_t* buffer);
 // Opens and closes the device through which one disk in the drive is written.
-bool OpenFloppyDevice(Context& ctx, int diskOs, int device);
+FloppyOpen OpenFloppyDevice(Context& ctx, int diskOs, int device);
 void CloseFloppyDevice(Context& ctx);
 // True for the "Floppy image files" node.
 bool IsFloppyImageFilesNode(const Context& ctx, int node);

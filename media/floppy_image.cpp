@@ -27,9 +27,19 @@ void putBig32(std::uint8_t* at, std::uint32_t value) {
 void writeSampleHeader(const FloppySample& s, std::uint32_t len, std::uint8_t* header) {
   const bool stereo = s.channels == 2;
   const bool loops = s.loop.control == 0;
+  // A "smpl" loop (in frames) that runs past the audio is pulled back onto
+  // it rather than refused: files that end a loop one past the last frame
+  // are common and imported before. Short samples and loops keep their end
+  // fields at 0 instead of wrapping.
+  std::uint32_t start = s.loop.start, last = s.loop.end;
+  if (loops) {
+    const std::uint32_t frames = len / 2;
+    last = std::min(last, frames);
+    start = std::min(start, frames == 0 ? 0 : frames - 1);
+  }
   const std::uint32_t end = len + 6;
-  const std::uint32_t loopStart = s.loop.start + 12;
-  const std::uint32_t loopEnd = s.loop.end - 10;
+  const std::uint32_t loopStart = start + 12;
+  const std::uint32_t loopEnd = last < 10 ? 0 : last - 10;
   std::uint32_t flags = stereo ? 0x00011E00 : 0x00011A00;
   if (loops)
     flags |= 0x00004000;

@@ -17,6 +17,8 @@ constexpr char kNoTemplate[] = "Unable to create disk information sector";
 constexpr char kNoTransfer[] = "Unable to transfer file";
 constexpr char kWriteFailed[] = "Unable to write to floppy";
 constexpr char kCreateFailed[] = "Unable to create Windows file";
+constexpr char kNotFloppy[] = "The disk in the drive is not a 1.44 MB floppy";
+constexpr char kSizeUnknown[] = "Unable to read the size of the disk in the drive";
 
 using Buffer = std::unique_ptr<std::uint8_t[]>;
 
@@ -191,8 +193,13 @@ void WriteWavToFloppies(Context& ctx, int node) {
       ok = false;
       break;
     }
-    // A device that does not open fails at the first cylinder's write.
-    OpenFloppyDevice(ctx, diskOs, device);
+    // A device that does not open fails at the first cylinder's write; a
+    // medium that is not, or may not be, a 1.44 MB floppy is never written.
+    FloppyOpen opened = OpenFloppyDevice(ctx, diskOs, device);
+    if (opened == FloppyOpen::NotFloppy || opened == FloppyOpen::SizeUnknown) {
+      ctx.host.message(opened == FloppyOpen::NotFloppy ? kNotFloppy : kSizeUnknown);
+      ok = false;
+    }
     for (int c = 0; ok && c < cylinders; ++c) {
       showCylinder(ctx.lcd, c);
       ok = WriteFloppyCylinder(ctx, diskOs, device, c, set.disk.get() + c * kFloppyCylinderBytes);

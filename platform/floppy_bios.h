@@ -13,6 +13,10 @@ struct FloppyBiosResult {
   std::uint32_t eax;
 };
 
+// How opening a drive for one disk ended. A raw drive is written only when
+// its medium reads as a 1.44 MB floppy.
+enum class FloppyOpen { Opened, Failed, NotFloppy, SizeUnknown };
+
 class FloppyBios {
  public:
   virtual ~FloppyBios() = default;
@@ -20,7 +24,7 @@ class FloppyBios {
   virtual std::uint32_t logicalDrives() = 0;
   // The device through which one disk in drive is written; writes work only
   // between open and close.
-  virtual bool open(int drive) = 0;
+  virtual FloppyOpen open(int drive) = 0;
   virtual void close() = 0;
   // Writes count sectors of one track from buffer, the first one numbered
   // firstSector (from 1).

@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-bool ImageFloppyBios::open(int) {
-  ++opens;
-  isOpen = !openFails;
+FloppyOpen ImageFloppyBios::open(int drive) {
+  opened.push_back(drive);
+  isOpen = openAnswer == FloppyOpen::Opened;
   if (isOpen)
     disks.emplace_back(kDiskBytes);
-  return isOpen;
+  return openAnswer;
 }
 
 FloppyBiosResult ImageFloppyBios::writeTrack(int drive, int cylinder, int head, int firstSector,
@@ -20,6 +20,8 @@ FloppyBiosResult ImageFloppyBios::writeTrack(int drive, int cylinder, int head, 
     script.pop_front();
     return answer;
   }
+  if (disks.size() == protectedDisk)
+    return FloppyBiosResult{true, true, 0x0300};
   // As the BIOS: a track that does not exist is "sector not found".
   if (cylinder < 0 || cylinder >= 80 || head < 0 || head > 1 || firstSector < 1 || count < 1 ||
       firstSector - 1 + count > 18)

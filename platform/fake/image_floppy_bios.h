@@ -20,7 +20,7 @@ class ImageFloppyBios : public FloppyBios {
   explicit ImageFloppyBios(std::uint32_t driveMask = 1) : mask(driveMask) {}
 
   std::uint32_t logicalDrives() override { return mask; }
-  bool open(int drive) override;
+  FloppyOpen open(int drive) override;
   void close() override { isOpen = false; }
   FloppyBiosResult writeTrack(int drive, int cylinder, int head, int firstSector, int count,
                               const std::uint8_t* buffer) override;
@@ -29,9 +29,11 @@ class ImageFloppyBios : public FloppyBios {
   std::vector<std::vector<std::uint8_t>> disks;
 
   std::uint32_t mask;
-  bool openFails = false;
+  FloppyOpen openAnswer = FloppyOpen::Opened;
   bool isOpen = false;
-  int opens = 0;
+  std::vector<int> opened;  // the drive of every open, in turn
+  // The disk (from 1) whose every write fails as write-protected; 0: none.
+  std::size_t protectedDisk = 0;
   std::vector<FloppyAttempt> attempts;
   // Answers of the next attempts, in turn; an attempt answered from here
   // writes nothing.

@@ -46,6 +46,14 @@ bool knownSize(HANDLE drive, LONGLONG* size) {
     *size = bytes;
     return true;
   }
+  // Windows before XP knows only the geometry of the medium.
+  DISK_GEOMETRY geometry = {};
+  if (DeviceIoControl(drive, IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, &geometry, sizeof geometry,
+                      &returned, nullptr)) {
+    *size = geometry.Cylinders.QuadPart * geometry.TracksPerCylinder * geometry.SectorsPerTrack *
+            geometry.BytesPerSector;
+    return true;
+  }
   return false;
 }
 
@@ -55,28 +63,30 @@ std::uint32_t Win32FloppyBios::logicalDrives() {
   return GetLogicalDrives();
 }
 
-bool Win32FloppyBios::open(int drive) {
+FloppyOpen Win32FloppyBios::open(int drive) {
   close();
   handle_ = CreateFileA("\\\\.\\vwin32", 0, 0, nullptr, 0, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (handle_ != INVALID_HANDLE_VALUE) {
     mode_ = Mode::Vwin32;
-    return true;
+    return FloppyOpen::Opened;
   }
   if (drive < 0 || drive > 1)
-    return false;
+    return FloppyOpen::Failed;
   char path[] = "\\\\.\\A:";
   path[4] = static_cast<char>('A' + drive);
   handle_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                         nullptr, OPEN_EXISTING, 0, nullptr);
   if (handle_ == INVALID_HANDLE_VALUE)
-    return false;
-  // A: or B: may be a USB stick or a partition today: a drive that says it
-  // holds anything but a 1.44 MB disk never gets a floppy written over it.
+    return FloppyOpen::Failed;
+  // A: or B: may be a USB stick or a partition today: only a medium that
+  // reads as a 1.44 MB disk gets a floppy written over it, and one whose
+  // size cannot be read may be anything.
   LONGLONG size = 0;
-  if (knownSize(handle_, &size) && size != kFloppyBytes) {
+  bool known = knownSize(handle_, &size);
+  if (!known || size != kFloppyBytes) {
     CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
-    return false;
+    return known ? FloppyOpen::NotFloppy : FloppyOpen::SizeUnknown;
   }
   // Current Windows refuses raw writes to a mounted volume. Where locking or
   // dismounting is not supported (Wine, a drive without a file system), the
@@ -86,7 +96,7 @@ bool Win32FloppyBios::open(int drive) {
   DeviceIoControl(handle_, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0, &ignored, nullptr);
   mode_ = Mode::RawDrive;
   rawDrive_ = drive;
-  return true;
+  return FloppyOpen::Opened;
 }
 
 void Win32FloppyBios::close() {

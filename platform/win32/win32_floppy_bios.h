@@ -14,7 +14,7 @@ class Win32FloppyBios : public FloppyBios {
   Win32FloppyBios& operator=(const Win32FloppyBios&) = delete;
 
   std::uint32_t logicalDrives() override;
-  bool open(int drive) override;
+  FloppyOpen open(int drive) override;
   void close() override;
   FloppyBiosResult writeTrack(int drive, int cylinder, int head, int firstSector, int count,
                               const std::uint8_t* buffer) override;

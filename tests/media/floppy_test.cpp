@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -30,15 +31,16 @@ std::uint16_t word(std::uint32_t j, int ch) {
   return std::uint16_t(j * 7 + ch * 0x4001 + 1);
 }
 
-Bytes wavFile(int channels, std::uint32_t audioBytes, bool loop = false) {
+// loop: none, or the "smpl" chunk's loop start and end frames.
+Bytes wavFile(int channels, std::uint32_t audioBytes, std::vector<std::uint32_t> loop = {}) {
   WavHeader h = MakeWavHeader(channels, 22050, 16, audioBytes / 2 / channels);
   Bytes f(h.bytes, h.bytes + kWavHeaderSize);
   for (std::uint32_t j = 0; j < audioBytes / 2 / channels; ++j)
     for (int ch = 0; ch < channels; ++ch)
       f.insert(f.end(), {std::uint8_t(word(j, ch)), std::uint8_t(word(j, ch) >> 8)});
-  if (loop) {
+  if (!loop.empty()) {
     std::uint8_t smpl[kSmplChunkSize];
-    MakeSmplChunk(1000, 1999, smpl);
+    MakeSmplChunk(loop[0], loop[1], smpl);
     f.insert(f.end(), smpl, smpl + kSmplChunkSize);
   }
   return f;
@@ -47,11 +49,11 @@ Bytes wavFile(int channels, std::uint32_t audioBytes, bool loop = false) {
 struct FloppyRig {
   TestContext t;
   Context& ctx = t.ctx;
-  ImageFloppyBios bios{1};
+  ImageFloppyBios bios;
   FloppyDriver driver{ctx};
-  int driveA = 0, images = 0;
+  int driveA = 0, images = 0;  // driveA: the first drive node
 
-  FloppyRig() {
+  explicit FloppyRig(std::uint32_t driveMask = 1) : bios(driveMask) {
     ctx.floppyBios = &bios;
     t.addRoot();
     RegisterDiskOs(ctx, driver);
@@ -82,6 +84,24 @@ std::uint8_t audioByte(int channels, std::uint32_t len, std::uint64_t o) {
   a -= ch * (len + 98);
   std::uint16_t w = word(std::uint32_t(a / 2), int(ch));
   return a >= len ? 0 : a % 2 == 0 ? std::uint8_t(w >> 8) : std::uint8_t(w);
+}
+
+// Disk k of a set of n made from a test file: its stamped sector 0, every
+// byte past the template where the layout puts it, zeros past its cylinders.
+void checkDisk(const Bytes& d, int channels, std::uint32_t len, std::uint32_t k, std::uint32_t n,
+               int cylinders) {
+  EXPECT_EQ(big32(d, 40), k);
+  EXPECT_EQ(big32(d, 44), n);
+  EXPECT_EQ(big32(d, 56), (len + 98) * channels + 94);
+  // Disk byte b (from 512) holds image offset first + b - 512.
+  const std::uint64_t first = 512 + std::uint64_t(k - 1) * 1474048, end = cylinders * 18432u;
+  std::size_t wrong = 0;
+  for (std::size_t b = 512; b < kDisk && wrong == 0; ++b) {
+    std::uint64_t o = first + b - 512;
+    if (o >= 104032 && d[b] != (b < end ? audioByte(channels, len, o) : 0))
+      wrong = b;
+  }
+  EXPECT_EQ(wrong, 0u) << "disk " << k << " of " << n;
 }
 
 TEST(FloppyDriver, ScansDrivesAndWritesWholeCylindersWithRetries) {
@@ -117,17 +137,26 @@ TEST(FloppyDriver, ScansDrivesAndWritesWholeCylindersWithRetries) {
   EXPECT_EQ(r.driver.BiosWriteSectors(0, 0, 0, 1, 18, cylinder.data()), 0x8000u);
 }
 
-// Mono and stereo sets of one and two disks: the questions, what each disk
-// holds at its edges, and the stamped sector 0 of each.
+// Mono and stereo sets of one and two disks: the questions, every byte of
+// each disk and the sample header (image offsets 11884..11935). Around
+// 1 388 450 mono bytes the sector 0 of disk 2 pushes the last word onto a
+// second cylinder. Loop points of a "smpl" chunk past the audio are pulled
+// onto it; end fields of short samples and loops stay at 0, never wrap.
 TEST(WavToFloppy, WritesEachDiskOfTheSetWithItsOwnSectorZero) {
   struct Case {
     int channels;
     std::uint32_t audioBytes;
-    bool loop;
     std::vector<int> cylinders;
-  };  // D = 1 000 000 and 2 000 000 mono, 400 stereo
-  for (const Case& c : {Case{1, 1000000, false, {60}}, Case{1, 2000000, true, {80, 35}},
-                        Case{2, 400, false, {6}}}) {
+    std::vector<std::uint32_t> loop;
+    std::uint32_t loopStartField, loopEndField;
+  };
+  for (const Case& c :
+       {Case{1, 1000000, {60}, {}, 12, 999990},
+        Case{1, 2000000, {80, 35}, {1000, 1999}, 1012, 1990}, Case{2, 400, {6}, {}, 12, 190},
+        Case{1, 1388448, {80, 1}, {}, 12, 1388438}, Case{1, 1388450, {80, 2}, {}, 12, 1388440},
+        Case{1, 8, {6}, {}, 12, 0}, Case{1, 4000, {6}, {0, 3}, 12, 0},
+        Case{1, 4000, {6}, {1500, 2000}, 1512, 1990},
+        Case{2, 4000, {6}, {5000, 9000}, 1011, 990}}) {
     FloppyRig r;
     r.import(wavFile(c.channels, c.audioBytes, c.loop));
     const std::uint32_t n = std::uint32_t(c.cylinders.size()), len = c.audioBytes / c.channels;
@@ -135,50 +164,72 @@ TEST(WavToFloppy, WritesEachDiskOfTheSetWithItsOwnSectorZero) {
               (n == 1 ? Texts{"This will use 1 disk", "Insert disk 1"}
                       : Texts{"This will use 2 disks", "Insert disk 1", "Insert disk 2"}));
     EXPECT_EQ(r.t.host.messages, Texts{});
-    ASSERT_EQ(r.bios.disks.size(), n);
-    for (std::uint32_t k = 1; k <= n; ++k) {
-      const Bytes& d = r.bios.disks[k - 1];
-      EXPECT_EQ(big32(d, 40), k);
-      EXPECT_EQ(big32(d, 44), n);
-      EXPECT_EQ(big32(d, 56), (len + 98) * c.channels + 94);
-      // Image offset o lies at first + b - 512 on disk k.
-      std::uint64_t first = 512 + std::uint64_t(k - 1) * 1474048;
-      std::uint64_t end = c.cylinders[k - 1] * 18432u, h = 104032 + (c.channels - 1) * 98 + 2 * len;
-      const std::uint64_t offsets[] = {104032, 104032 + len + 98, h - 1, h, 1474559, 1474560};
-      for (std::uint64_t o : offsets) {
-        if (o >= first && o < first + end - 512) {
-          EXPECT_EQ(d[o - first + 512], audioByte(c.channels, len, o)) << k << " " << o;
-        }
-      }
-      EXPECT_EQ(std::count(d.begin() + end, d.end(), 0), std::ptrdiff_t(kDisk - end));
-    }
-    // The sample header (image offsets 11884..11935) of the first disk.
-    const Bytes& d = r.bios.disks[0];
-    std::uint32_t stereo = c.channels == 2;
-    std::uint32_t ls = c.loop ? 1000 : 0, le = c.loop ? 2000 : len;
-    std::uint32_t flags = (stereo ? 0x00011E00 : 0x00011A00) | (c.loop ? 0x4000 : 0);
+    ASSERT_EQ(r.bios.disks.size(), n) << c.audioBytes;
+    for (std::uint32_t k = 1; k <= n; ++k)
+      checkDisk(r.bios.disks[k - 1], c.channels, len, k, n, c.cylinders[k - 1]);
+    const std::uint32_t stereo = c.channels == 2;
+    const std::uint32_t flags = (stereo ? 0x00011E00 : 0x00011A00) | (c.loop.empty() ? 0 : 0x4000);
     std::vector<std::uint32_t> header{0, 0, 0};
-    for (std::uint32_t v : {len + 6, ls + 12, le - 10})
+    for (std::uint32_t v : {len + 6, c.loopStartField, c.loopEndField})
       header.insert(header.end(), {v, stereo * v});
     header.insert(header.end(), {22050, flags, 92, stereo * (len + 190)});
     for (std::size_t i = 0; i < header.size(); ++i)
-      EXPECT_EQ(big32(d, 11884 + 4 * i), header[i]) << i;
+      EXPECT_EQ(big32(r.bios.disks[0], 11884 + 4 * i), header[i]) << c.audioBytes << " " << i;
   }
 }
 
-// Cancelling disk 2 keeps disk 1 whole and the progress page up; the image
-// files of the same set are what the drive got, and a set that fails to
+// A set that stops keeps the disks written before it and leaves the progress
+// page up: cancelled at disk 2 of 2; disk 2 of 3 write-protected on a PC
+// with drive B only (B's drive number, never the device's, is opened and
+// written); a medium that is no 1.44 MB floppy, or of unknown size, is not
+// written at all.
+TEST(WavToFloppy, ASetThatStopsKeepsTheDisksWrittenBefore) {
+  struct Case {
+    std::uint32_t mask;  // the PC's drives: 1 = A: only, 2 = B: only
+    std::size_t cancelAt, protectedDisk;
+    FloppyOpen open;
+    std::uint32_t disks, opens;
+    const char* message;
+  };
+  const Case cases[] = {
+      {1, 2, 0, FloppyOpen::Opened, 2, 1, nullptr},
+      {2, 0, 2, FloppyOpen::Opened, 3, 2, "Unable to write to floppy"},
+      {1, 0, 0, FloppyOpen::NotFloppy, 2, 1, "The disk in the drive is not a 1.44 MB floppy"},
+      {1, 0, 0, FloppyOpen::SizeUnknown, 2, 1, "Unable to read the size of the disk in the drive"}};
+  for (const Case& c : cases) {
+    FloppyRig r(c.mask);
+    const int drive = c.mask == 2 ? 1 : 0;
+    EXPECT_EQ(r.ctx.nodes[r.driveA].name, std::string(drive ? "Drive B" : "Drive A"));
+    if (c.cancelAt != 0)
+      r.t.host.answers.assign(c.cancelAt, true), r.t.host.answers.push_back(false);
+    r.bios.protectedDisk = c.protectedDisk;
+    r.bios.openAnswer = c.open;
+    r.import(wavFile(1, c.disks * 1000000));
+    Texts asked{"This will use " + std::to_string(c.disks) + " disks"};
+    for (std::size_t k = 1; k <= std::max<std::size_t>(c.cancelAt, c.opens); ++k)
+      asked.push_back("Insert disk " + std::to_string(k));
+    EXPECT_EQ(r.t.host.questions, asked);
+    EXPECT_EQ(r.t.host.messages, c.message ? Texts{c.message} : Texts{});
+    EXPECT_EQ(r.bios.opened, std::vector<int>(c.opens, drive));
+    for (const FloppyAttempt& a : r.bios.attempts)
+      EXPECT_EQ(a.drive, drive);
+    EXPECT_EQ(r.ctx.lcd.LcdCurrentPage(), 9);
+    ASSERT_EQ(r.bios.disks.size(), c.open == FloppyOpen::Opened ? c.opens : 0u);
+    if (!r.bios.disks.empty())
+      checkDisk(r.bios.disks[0], 1, c.disks * 1000000, 1, c.disks, 80);
+    if (r.bios.disks.size() > 1) {
+      EXPECT_EQ(std::count(r.bios.disks[1].begin(), r.bios.disks[1].end(), 0),
+                std::ptrdiff_t(kDisk));
+    }
+  }
+}
+
+// The image files of a set are what the drive got, and a set that fails to
 // write leaves no files behind.
-TEST(WavToFloppy, CancelKeepsWrittenDisksAndImageFilesMatchTheDrive) {
+TEST(WavToFloppy, ImageFilesMatchTheDriveAndAFailedSetLeavesNone) {
   Bytes wav = wavFile(1, 2000000);
   FloppyRig drive;
   drive.import(wav);
-  FloppyRig cancelled;
-  cancelled.t.host.answers = {true, true, false};
-  cancelled.import(wav);
-  ASSERT_EQ(cancelled.bios.disks.size(), 1u);
-  EXPECT_EQ(cancelled.bios.disks[0], drive.bios.disks[0]);
-  EXPECT_EQ(cancelled.ctx.lcd.LcdCurrentPage(), 9);
   EXPECT_EQ(drive.ctx.lcd.LcdCurrentPage(), 0);
 
   FloppyRig files;
@@ -219,7 +270,7 @@ TEST(WavToFloppy, AcceptsSoxFilesAndRefusesOthersBeforeAsking) {
     FloppyRig refused;
     refused.import(wav);
     EXPECT_EQ(refused.t.host.questions, Texts{});
-    EXPECT_EQ(refused.bios.opens, 0);
+    EXPECT_TRUE(refused.bios.opened.empty());
   }
 }
 

@@ -58,6 +58,16 @@ TEST(Transport, SectorTransfers) {
     EXPECT_EQ(0, std::memcmp(out.data(), media.data() + sector * 512, out.size())) << cdb;
     EXPECT_EQ(lastBlock(f), "8 32768 14 10: " + cdb);
   }
+  // The transfer buffer holds 64 sectors: 65 are refused before anything is
+  // sent, either way.
+  Bytes many(65 * 512);
+  ScsiDevice& hd = device(f, 3);
+  ASSERT_EQ(ScsiReadSectors(f.ctx, hd, 0, 64, many.data()), 0u);
+  ASSERT_EQ(ScsiWriteSectors(f.ctx, hd, 0, 64, many.data()), 0u);
+  const std::size_t sent = f.bus.sent.size();
+  EXPECT_EQ(ScsiReadSectors(f.ctx, hd, 0, 65, many.data()), kScsiCommandFailed);
+  EXPECT_EQ(ScsiWriteSectors(f.ctx, hd, 0, 65, many.data()), kScsiCommandFailed);
+  EXPECT_EQ(f.bus.sent.size(), sent);
 
   Bytes out(512);
   for (const char* name : {"1", "2", "5", "6"})

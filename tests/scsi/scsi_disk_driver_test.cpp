@@ -29,8 +29,8 @@ Bytes esiDisk(bool gapped = false) {
 }
 
 // Adapter 0 holds a unit of every kind; adapter 1 holds disks in the older
-// form whose conversion is accepted, cancelled or fails to write, and one
-// whose sector 0 holds neither checksum.
+// form whose conversion is accepted, cancelled or fails to write, one whose
+// sector 0 holds neither checksum, and a read-only one.
 TEST(ScsiScan, ShowsEsiDisksAndRemovableDrivesAndAsksBeforeConverting) {
   ScsiFixture f;
   Bytes damaged = esiDisk(true);
@@ -49,6 +49,15 @@ TEST(ScsiScan, ShowsEsiDisksAndRemovableDrivesAndAsksBeforeConverting) {
       "0 6 removable - \"vendor= \" \"product= \"\n"  // blank texts, as some drives give
       "1 1 disk ok vendor=SEAGATE product=X\n1 2 disk cancel vendor=SEAGATE product=X\n"
       "1 3 disk fails failwrite=1 vendor=SEAGATE product=X\n1 4 disk damaged\n");
+  // A fixed unit that cannot be written (a CD-ROM drive that calls its
+  // medium fixed) is shown but never asked about, nor written.
+  struct FixedCdRom : SimDiskUnit {
+    using SimDiskUnit::SimDiskUnit;
+    bool removable() const override { return false; }
+  };
+  f.media.data("fixed-cd") = esiDisk(true);
+  f.bus.addUnit(std::make_unique<FixedCdRom>(
+      ParseBusText("1 5 cdrom fixed-cd vendor=SEAGATE product=X", "").units.at(0), f.media));
   f.tc.host.answers = {true, false, true};
   f.scan();
 
@@ -61,10 +70,11 @@ TEST(ScsiScan, ShowsEsiDisksAndRemovableDrivesAndAsksBeforeConverting) {
                     std::to_string(f.ctx.scsi.scsiDevices[f.driver->entry(d).scsiSlot].target) +
                     " " + std::to_string(f.send(makeRequest(QueryReadOnly, d))));
   }
-  EXPECT_EQ(shown, (Texts{"9 SEAGATE ST32550N (0, 1) 0 1 0", "11 TOSHIBA XM-5701 (0, 3) 1 3 1",
-                          "10 SYQUEST SQ5200C (0, 4) 2 4 0", "10 FUJITSU M2512A (0, 5) 3 5 0",
-                          "10   (0, 6) 4 6 0", "9 SEAGATE X (1, 1) 5 1 0",
-                          "9 SEAGATE X (1, 2) 6 2 0", "9 SEAGATE X (1, 3) 7 3 0"}));
+  EXPECT_EQ(shown,
+            (Texts{"9 SEAGATE ST32550N (0, 1) 0 1 0", "11 TOSHIBA XM-5701 (0, 3) 1 3 1",
+                   "10 SYQUEST SQ5200C (0, 4) 2 4 0", "10 FUJITSU M2512A (0, 5) 3 5 0",
+                   "10   (0, 6) 4 6 0", "9 SEAGATE X (1, 1) 5 1 0", "9 SEAGATE X (1, 2) 6 2 0",
+                   "9 SEAGATE X (1, 3) 7 3 0", "9 SEAGATE X (1, 5) 8 5 1"}));
 
   // Only an accepted question rewrites sector 0; a failed write is told.
   auto question = [](int target) {
@@ -78,6 +88,7 @@ TEST(ScsiScan, ShowsEsiDisksAndRemovableDrivesAndAsksBeforeConverting) {
   EXPECT_EQ(f.media.data("ok"), esiDisk(false));
   EXPECT_TRUE(f.media.data("cancel") == esiDisk(true) && f.media.data("fails") == esiDisk(true));
   EXPECT_EQ(f.media.data("damaged"), damaged);
+  EXPECT_EQ(f.media.data("fixed-cd"), esiDisk(true));
 }
 
 const char kBankFile[] = "C:\\Work\\bank.e3x";

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <utility>
 
 #include "audio/wav.h"
 #include "tests/win32/ui_driver.h"
@@ -68,16 +69,22 @@ TEST_F(FloppyWindow, WritesAWavFileOntoDriveAAndIntoAnImageFile) {
   EXPECT_EQ(std::count(disk.begin() + 17 * 18432, disk.end(), 0), 1474560 - 17 * 18432);
 
   // A drive A: that is no 1.44 MB floppy (here a larger image, as a USB
-  // stick would be) is never written.
-  ASSERT_TRUE(std::ofstream(kDriveImage, std::ios::binary)
-                  .write(std::string(2 * 1474560, '\0').data(), 2 * 1474560)
-                  .flush());
-  workerTexts.clear();
-  ASSERT_TRUE(onTree(driveA, CmdImportWav, {choosePath(wavPath)}));
-  EXPECT_EQ(workerTexts,
-            (Texts{"This will use 1 disk", "Insert disk 1", "Unable to write to floppy"}));
-  disk = readFile(kDriveImage);
-  EXPECT_EQ(std::count(disk.begin(), disk.end(), 0), 2 * 1474560);
+  // stick would be), or whose size cannot be read (an empty image), is never
+  // written.
+  const std::pair<std::size_t, const char*> others[] = {
+      {2 * 1474560, "The disk in the drive is not a 1.44 MB floppy"},
+      {0, "Unable to read the size of the disk in the drive"}};
+  for (const auto& [size, message] : others) {
+    ASSERT_TRUE(std::ofstream(kDriveImage, std::ios::binary)
+                    .write(std::string(size, '\0').data(), std::streamsize(size))
+                    .flush());
+    workerTexts.clear();
+    ASSERT_TRUE(onTree(driveA, CmdImportWav, {choosePath(wavPath)}));
+    EXPECT_EQ(workerTexts, (Texts{"This will use 1 disk", "Insert disk 1", message}));
+    disk = readFile(kDriveImage);
+    EXPECT_EQ(std::count(disk.begin(), disk.end(), 0), std::ptrdiff_t(size));
+    EXPECT_EQ(disk.size(), size);
+  }
 }
 
 }  // namespace

@@ -75,6 +75,14 @@ int main(int argc, char** argv) {
     image.insert(image.end(), d.begin() + (k == 1 ? 0 : 512), d.end());
   }
   const bool stereo = c == 2, loops = loop.control == 0;
+  const std::uint32_t frames = len / 2;
+  // A loop past the audio is expected on its last frames; end fields below
+  // 10 are expected as 0.
+  if (loops && loop.end > frames)
+    loop.end = frames;
+  if (loops && loop.start >= frames)
+    loop.start = frames == 0 ? 0 : frames - 1;
+  const std::uint32_t loopEnd = loop.end < 10 ? 0 : loop.end - 10;
   const std::uint32_t header[13] = {0,
                                     0,
                                     0,
@@ -82,8 +90,8 @@ int main(int argc, char** argv) {
                                     stereo ? len + 6 : 0,
                                     loop.start + 12,
                                     stereo ? loop.start + 12 : 0,
-                                    loop.end - 10,
-                                    stereo ? loop.end - 10 : 0,
+                                    loopEnd,
+                                    stereo ? loopEnd : 0,
                                     f.rate,
                                     (stereo ? 0x00011E00u : 0x00011A00u) | (loops ? 0x4000u : 0),
                                     92,
@@ -91,7 +99,6 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 13; ++i)
     field(image, 11884 + 4 * i, header[i], "sample header");
 
-  const std::uint32_t frames = len / 2;
   expect(image.size() >= 104032 + std::uint64_t(c) * (len + 98), "the set is too short");
   for (std::uint32_t ch = 0; ch < c && failures == 0; ++ch) {
     for (std::uint32_t j = 0; j < frames; ++j) {
