@@ -2,9 +2,9 @@
 // manager whose adapter count, command outcomes, INQUIRY data and sectors all
 // come from the input. Like a real manager it accepts a command as pending
 // and completes it a few polls later, with or without an error, or only after
-// the program has given up on it and set its block aside. Sector 0 gets the magic and a valid
-// checksum (of either form) unless the flags say otherwise, so most inputs reach the tables behind
-// it.
+// the program has given up on it and set its block aside. Sector 0 gets the
+// magic and a valid checksum (of either form) unless the flags say otherwise,
+// so most inputs reach the tables behind it.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
