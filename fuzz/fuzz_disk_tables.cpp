@@ -108,7 +108,7 @@ void checkBankFile(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> chunk(data, data + n);
   bool restorable = PrepareExportChunk(chunk.data(), n, offset);
   RestoreImportChunk(chunk.data(), n, offset);
-  if (restorable && !(offset == 0 && n >= kBankNamePeekSize && BeginsWithEmu(data, n)))
+  if (n && restorable && !(offset == 0 && n >= kBankNamePeekSize && BeginsWithEmu(data, n)))
     require(std::memcmp(chunk.data(), data, n) == 0);
   char name[kBankNameLength];
   BankFileName(data, n, std::string(reinterpret_cast<const char*>(data), n < 40 ? n : 40), name);
