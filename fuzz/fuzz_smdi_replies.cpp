@@ -84,7 +84,7 @@ void checkWav(const std::vector<std::uint8_t>& f) {
   // One loop, inside the audio.
   std::uint32_t start = le(s + 52), end = le(s + 56), frames = bytes / align;
   require(rest == bytes + std::size_t{68} && is(s, "smpl") && le(s + 4) == 60 && le(s + 36) == 1 &&
-          start <= end && start < frames && end <= frames);
+          start <= end && end < frames);
 }
 
 }  // namespace

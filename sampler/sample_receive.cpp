@@ -125,13 +125,6 @@ bool receive(Context& ctx, int node) {
   SmdiSampleHeaderReply header;
   if (!fetchNamedHeader(ctx, node, adapter, target, &header))
     return false;
-  // The file's loop names only frames it holds: a loop the sampler reports
-  // past the audio, or not ending after its start (the end is one past the
-  // last looped frame), is cut to the audio; a sample without audio has none.
-  header.loopEnd = std::min(header.loopEnd, header.length);
-  header.loopStart = std::min(header.loopStart, header.loopEnd > 0 ? header.loopEnd - 1 : 0);
-  if (header.length == 0)
-    header.loopControl = 0x7F;
   // Korrin writes 16-bit mono and stereo files only; a header claiming
   // anything else, no rate, or more audio than a WAV file holds, is no sample
   // to save.
