@@ -89,16 +89,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (cut > 0 && cut < bank.size())
     bank.resize(cut);
 
-  std::string seenInFile;
-  {
-    TestContext t;
-    t.files.data("in.e3x") = MakeBankFile(bank);
-    auto fromFile = OpenBankFile(t.files, "in.e3x");
-    seenInFile = examine(t, *fromFile, std::uint32_t(bank.size()));
-  }
-  DiskScenario s(EsiLayout{1, 4, 1, 1, 1});
-  std::uint16_t first = s.image.addBank(0, "FUZZ", bank);
+  // One disk for the whole run (a context is costly to make), its image
+  // fresh for each input.
+  static DiskScenario& s = *new DiskScenario(EsiLayout{1, 4, 1, 1, 1});
+  static const EsiImage blank = s.image;
+  s.image = blank;
+  s.tc.files.data("in.e3x") = MakeBankFile(bank);
+  auto fromFile = OpenBankFile(s.tc.files, "in.e3x");
+  std::string seenInFile = examine(s.tc, *fromFile, std::uint32_t(bank.size()));
+  fromFile.reset();
+
   // The bank takes blocks 1 and 2: a loop, a free block, past the disk, cut short.
+  std::uint16_t first = s.image.addBank(0, "FUZZ", bank);
   std::uint8_t entry = next();
   if (entry != 0)
     s.image.setBat(first, entry == 0xFF ? 0x7FFF : entry % 8);
