@@ -3,8 +3,8 @@
 // Korrin, patched by the input: header words, table words, sample header
 // words, its length, its chain. What the listing calls sound must lie inside
 // the bank apart from every other entry, both readings must agree, and an
-// extracted WAV file must hold exactly the frames listed. Input: flags, a
-// patch count, 7-byte patches, then a 16-bit length and a BAT entry.
+// extracted WAV file must hold exactly the frames listed. Input: a patch
+// count, 7-byte patches, then a 16-bit length and a BAT entry.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

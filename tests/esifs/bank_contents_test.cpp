@@ -196,6 +196,17 @@ TEST(BankContents, WavFilesComeBackFromABankOnDiskOrInAFileAsTheyWent) {
         bool zeroed = i / src.channels < 2 || i / src.channels >= src.frames - 2;
         ASSERT_EQ(std::int16_t(le(wav, 44 + 2 * i, 2)), zeroed ? 0 : words[i]) << i;
       }
+      // Other programs read the stereo loop too (the Windows runs have no sox).
+      if (loops && src.channels == 2 && !RunTool("sox --version").empty()) {
+        std::string path = testing::TempDir() + "korrin_extracted.wav";
+        FILE* f = std::fopen(path.c_str(), "wb");
+        std::fwrite(wav.data(), 1, wav.size(), f);
+        std::fclose(f);
+        EXPECT_EQ(RunTool("sox " + path + " -t raw -e signed -b 16 -L -"),
+                  std::string(wav.begin() + 44, wav.begin() + 44 + audioBytes));
+        EXPECT_NE(RunTool("sndfile-info " + path).find("Start :     6  End : 19993"),
+                  std::string::npos);
+      }
       if (loops) {
         EXPECT_EQ(std::string(&wav[44 + audioBytes], &wav[48 + audioBytes]), "smpl");
         EXPECT_EQ(le(wav, 44 + audioBytes + 52), src.start());
@@ -235,10 +246,8 @@ TEST(BankContents, TablesThatPointOutsideTheBankOrIntoAnotherEntryAreDamaged) {
       {"presets past the bank", 0x17CA + 4 * 256, 0xFFFFFF00, 0, false, false},
       {"preset ends before it starts", 0x17CA, 10, 2, false, false},
       {"channel ends past the sample", s1 + 28, 92 + 8000, 2, true, false},
-      {"channel starts in the header", s2 + 24, 40, 2, false, true},
       {"stereo channels share bytes", s2 + 24, 92 + 100, 2, false, true},
       {"loop outside the sample", s1 + 44, 92 + 6000, 2, true, false},
-      {"no channel", s2 + 58, 0, 2, false, true},
       {"no rate", s1 + 52, 0, 2, true, false},
       {"not a bank", 0, 0, 0, false, false},
       {"cut short", ~0u, 0, 2, false, true},
@@ -307,11 +316,6 @@ TEST(BankContents, FailuresLeaveNoFileAndWavFilesOutOfRangeAreRefusedFirst) {
     EXPECT_FALSE(PlanBank(s.tc.files, {kSources[2].path, r.wav.path}, "X", &plan, &message));
     EXPECT_EQ(message, r.why);
   }
-  BankPlan plan;
-  std::string message;
-  EXPECT_FALSE(
-      PlanBank(s.tc.files, std::vector<std::string>(1000, kSources[0].path), "", &plan, &message));
-  EXPECT_EQ(message, "A bank holds at most 999 samples");
 }
 
 }  // namespace
