@@ -162,6 +162,7 @@ WavProblem GetWavLoop(Files& files, FileHandle file, const WavFormat& format,
     return WavProblem::None;
   if (size != 60 && !(size == described && loops == 1))
     return WavProblem::LoopStructure;
+  loop->type = GetLittle32(chunk + 48);
   loop->start = GetLittle32(chunk + 52);
   loop->end = GetLittle32(chunk + 56) + 1;
   loop->control = 0;

@@ -18,6 +18,8 @@ struct WavLoop {
   std::uint32_t start = 0;
   std::uint32_t end = 0;
   int control = 0x7F;
+  // The "smpl" loop's type: 0 forward, 1 alternating, 2 backward.
+  std::uint32_t type = 0;
 };
 
 // What a file holds, taken from its real "fmt " and "data" chunks. For the

@@ -208,11 +208,7 @@ bool RenameBank(Context& ctx, int bankNode, const std::string& oldName,
   if (!disk.found())
     return false;
   std::string oldT = trimmed(oldName);
-  // A name holds 16 characters; a final "X" in the 16th place would read as
-  // the marker that is not part of the name.
-  std::string newT = trimmed(newName.substr(0, 16));
-  if (newT.size() == 16 && newT[15] == 'X')
-    newT = trimmed(newT.substr(0, 15));
+  std::string newT = TypedBankName(newName);
 
   LcdDisplay& lcd = ctx.lcd;
   int page = lcd.LcdCurrentPage();

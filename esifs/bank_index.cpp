@@ -122,6 +122,17 @@ std::string BankDisplayName(const char* name16) {
   return s;
 }
 
+std::string TypedBankName(const std::string& typed) {
+  std::string s = typed.substr(0, 16);
+  while (!s.empty() && s.back() == ' ')
+    s.pop_back();
+  if (s.size() == 16 && s[15] == 'X')
+    s.pop_back();
+  while (!s.empty() && s.back() == ' ')
+    s.pop_back();
+  return s;
+}
+
 FirSlot FirSlotOf(std::uint32_t indexSector) {
   std::uint64_t at = 18 + 2 * static_cast<std::uint64_t>(indexSector);
   return FirSlot{static_cast<std::uint32_t>(at / 512), static_cast<std::uint32_t>(at % 512)};

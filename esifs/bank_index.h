@@ -50,6 +50,10 @@ std::uint32_t DecodeBankSize(const BankEntry& entry, std::uint32_t blockSectors)
 void EncodeBankSize(std::uint32_t bytes, std::uint32_t blockSectors, BankEntry* entry);
 // 16 name bytes without a final "X" and trailing blanks.
 std::string BankDisplayName(const char* name16);
+// A name the user typed for a bank, as it is shown once stored: cut to 16
+// characters without trailing blanks, and a final "X" in the 16th place
+// dropped, since it would read as the marker that is not part of the name.
+std::string TypedBankName(const std::string& typed);
 
 // Where the File Index Reference slot of Bank Index sector k lies.
 struct FirSlot {

@@ -117,8 +117,8 @@ void ExportBank(Context& ctx, int bankNode) {
 
 // Writes the file's bytes unit by unit into a new chain built in the in-memory
 // table. Only data blocks are written; false after a message.
-static bool copyIntoChain(Context& ctx, const BankDisk& disk, Bat& bat, std::uint32_t size,
-                          std::uint16_t* firstBlock) {
+static bool copyIntoChain(Context& ctx, const BankDisk& disk, Bat& bat, ImportSource& source,
+                          std::uint32_t size, std::uint16_t* firstBlock) {
   LcdDisplay& lcd = ctx.lcd;
   ChainBuilder chain(bat, disk.info().blockCount);
   std::uint32_t sector = 0;
@@ -130,18 +130,15 @@ static bool copyIntoChain(Context& ctx, const BankDisk& disk, Bat& bat, std::uin
   std::vector<std::uint8_t> buffer(kTransferBufferBytes);
   std::uint32_t left = disk.blockSectors();
   std::uint32_t remaining = size;
-  std::uint32_t position = 0;
   bool last = false;
   while (!last) {
     std::uint32_t n = remaining < kUnitBytes ? remaining : kUnitBytes;
     // The unit is written whole: what follows the file's last byte is zeros.
     std::memset(buffer.data() + n, 0, kUnitBytes - n);
-    std::uint32_t got = 0;
-    if (n > 0 && (!ctx.files.read(ctx.openFile, buffer.data(), n, &got) || got != n)) {
+    if (n > 0 && !source.read(buffer.data(), n)) {
       ctx.host.message(kFileReadError);
       return false;
     }
-    RestoreImportChunk(buffer.data(), n, position);
     if (!disk.write(sector, kUnitSectors, buffer.data())) {
       ctx.host.message("Error writing bank");
       return false;
@@ -161,7 +158,6 @@ static bool copyIntoChain(Context& ctx, const BankDisk& disk, Bat& bat, std::uin
     }
     last = n == remaining;
     remaining -= n;
-    position += n;
   }
   return true;
 }
@@ -194,7 +190,7 @@ static void takeIndexSectorIntoUse(Context& ctx, const BankDisk& disk, std::uint
 }
 
 // The disk part of an import; true when the new entry was written.
-static bool importToDisk(Context& ctx, const BankDisk& disk, const std::string& fileName) {
+static bool importToDisk(Context& ctx, const BankDisk& disk, ImportSource& source) {
   LcdDisplay& lcd = ctx.lcd;
   const NodeTable& t = ctx.nodes;
   bool taken[kMaxBanks] = {};
@@ -209,17 +205,12 @@ static bool importToDisk(Context& ctx, const BankDisk& disk, const std::string& 
     return false;
   }
 
-  FileHandle file = ctx.openFile;
-  std::uint8_t head[kBankNamePeekSize];
-  std::uint32_t got = 0;
+  char name[kBankNameLength];
   std::uint64_t fileSize = 0;
-  if (!ctx.files.seek(file, 0) || !ctx.files.read(file, head, sizeof head, &got) ||
-      !ctx.files.size(file, &fileSize) || !ctx.files.seek(file, 0)) {
+  if (!source.begin(name, &fileSize)) {
     ctx.host.message(kFileReadError);
     return false;
   }
-  char name[kBankNameLength];
-  BankFileName(head, got, fileName, name);
   std::string shownName(name, kBankNameLength);
 
   const DiskInfo& d = disk.info();
@@ -268,7 +259,7 @@ static bool importToDisk(Context& ctx, const BankDisk& disk, const std::string& 
 
   showCopying(ctx, shownName, "to", disk.deviceName());
   std::uint16_t first = 0;
-  if (!copyIntoChain(ctx, disk, bat, size, &first))
+  if (!copyIntoChain(ctx, disk, bat, source, size, &first))
     return false;
   if (!disk.writeBat(batBytes.data())) {
     ctx.host.message(kBatError);
@@ -297,7 +288,43 @@ static bool importToDisk(Context& ctx, const BankDisk& disk, const std::string& 
   return true;
 }
 
-void ImportBank(Context& ctx, int deviceNode, const std::string& fileName) {
+namespace {
+
+// A bank file open in ctx.openFile, its chunks restored as they are read.
+class FileSource : public ImportSource {
+ public:
+  FileSource(Context& ctx, const std::string& fileName) : ctx_(ctx), fileName_(fileName) {}
+
+  bool begin(char name16[kBankNameLength], std::uint64_t* size) override {
+    Files& files = ctx_.files;
+    FileHandle file = ctx_.openFile;
+    std::uint8_t head[kBankNamePeekSize];
+    std::uint32_t got = 0;
+    if (!files.seek(file, 0) || !files.read(file, head, sizeof head, &got) ||
+        !files.size(file, size) || !files.seek(file, 0))
+      return false;
+    BankFileName(head, got, fileName_, name16);
+    return true;
+  }
+
+  bool read(std::uint8_t* buffer, std::uint32_t count) override {
+    std::uint32_t got = 0;
+    if (!ctx_.files.read(ctx_.openFile, buffer, count, &got) || got != count)
+      return false;
+    RestoreImportChunk(buffer, count, position_);
+    position_ += count;
+    return true;
+  }
+
+ private:
+  Context& ctx_;
+  std::string fileName_;
+  std::uint32_t position_ = 0;
+};
+
+}  // namespace
+
+void ImportBankFrom(Context& ctx, int deviceNode, ImportSource& source) {
   LcdDisplay& lcd = ctx.lcd;
   int page = lcd.LcdCurrentPage();
   lcd.LcdBeginProgress();
@@ -307,7 +334,7 @@ void ImportBank(Context& ctx, int deviceNode, const std::string& fileName) {
     BankDisk disk(ctx, deviceNode);
     device = disk.deviceNode();
     if (disk.found())
-      imported = importToDisk(ctx, disk, fileName);
+      imported = importToDisk(ctx, disk, source);
   }
   lcd.LcdSelectPage(page);
   CloseOpenFile(ctx);
@@ -317,6 +344,11 @@ void ImportBank(Context& ctx, int deviceNode, const std::string& fileName) {
   } else {
     ctx.busy = 0;
   }
+}
+
+void ImportBank(Context& ctx, int deviceNode, const std::string& fileName) {
+  FileSource source(ctx, fileName);
+  ImportBankFrom(ctx, deviceNode, source);
 }
 
 void ImportEmptyBank(Context& ctx, int deviceNode) {

@@ -11,21 +11,24 @@
 #include <type_traits>
 #include <vector>
 
+#include "esifs/bank_builder.h"
 #include "esifs/bank_disk.h"
 #include "esifs/bank_edit.h"
 #include "esifs/bank_transfer.h"
 #include "tests/support/disk_check.h"
 #include "tests/support/disk_image_scenario.h"
 #include "tests/support/memory_disk.h"
+#include "tests/support/wav_bytes.h"
 
 namespace {
 
 const char kFile[] = "C:\\Work\\import.e3x";
+const char kWavFile[] = "C:\\Work\\sample.wav";
 const char kImage[] = "C:\\Cards\\HD0.img";
 
-enum Op { Import, Delete, Rename, Renumber };
+enum Op { Import, Delete, Rename, Renumber, NewBank };
 enum Area { BatArea, IndexArea, FirArea, DataArea };
-const char* const kOpNames[] = {"import", "delete", "rename", "renumber"};
+const char* const kOpNames[] = {"import", "delete", "rename", "renumber", "new_bank"};
 
 // The message each operation gives when a read or a write of an area fails;
 // null where the operation makes no such transfer.
@@ -95,6 +98,7 @@ std::unique_ptr<S> makeDisk() {
     s->list();
   }
   s->tc.files.data(kFile) = MakeBankFile(MakeBankData(100000, "IMPORTED", 99));
+  s->tc.files.data(kWavFile) = RiffFile(1, {{"data", std::vector<std::uint8_t>(100000, 7)}});
   return s;
 }
 
@@ -117,6 +121,14 @@ void run(Op op, S& s) {
     case Renumber:
       RenumberBank(ctx, s.bank(3), 0);
       break;
+    case NewBank: {
+      BankPlan plan;
+      std::string why;
+      PlanBank(ctx.files, {kWavFile}, "NEW", &plan, &why);
+      ctx.busy = 1;
+      ImportNewBank(ctx, s.device, plan);
+      break;
+    }
   }
 }
 
@@ -151,7 +163,8 @@ void checkEveryFault(Op op) {
                    " at sector " + std::to_string(t.sector));
       run(op, *s);
       Area area = areaOf(d, t.sector);
-      const char* message = kMessages[op][area][write];
+      // A new bank goes through import, with its messages.
+      const char* message = kMessages[op == NewBank ? Import : op][area][write];
       ASSERT_NE(message, nullptr) << "no such transfer expected";
       EXPECT_EQ(s->tc.host.messages, std::vector<std::string>{message});
       EXPECT_EQ(s->leftOver(), "");
@@ -160,7 +173,7 @@ void checkEveryFault(Op op) {
       };
       EXPECT_TRUE(i >= firstTableWrite || same(0, d.dataSector)) << "a table changed";
       // Only a failing File Index Reference still lets the entry be written.
-      EXPECT_TRUE(op != Import || (s->bank(16) != 0) == (area == FirArea));
+      EXPECT_TRUE((op != Import && op != NewBank) || (s->bank(16) != 0) == (area == FirArea));
       // A File Index Reference sector that could not be read is not written.
       EXPECT_TRUE(area != FirArea || write || same(d.firSector, 1));
       EXPECT_TRUE(op != Rename || s->node(s->bank(3)).name == std::string("BANK 3"));
@@ -180,7 +193,8 @@ TEST_P(BankFaults, EveryFailedTransferGivesItsMessageAndLeavesTheDiskConsistent)
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, BankFaults,
-                         ::testing::Combine(::testing::Values(Import, Delete, Rename, Renumber),
+                         ::testing::Combine(::testing::Values(Import, Delete, Rename, Renumber,
+                                                              NewBank),
                                             ::testing::Bool()),
                          [](const ::testing::TestParamInfo<std::tuple<Op, bool>>& info) {
                            return std::string(kOpNames[std::get<0>(info.param)]) +

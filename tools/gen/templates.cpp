@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "esifs/bank_layout.h"
 #include "esifs/disk_info.h"
 #include "esifs/disk_info_writer.h"
 #include "esifs/keystream.h"
@@ -97,20 +98,14 @@ Bytes cdImageTemplate() {
 }
 
 // ---------------------------------------------------------------------------
-// The empty bank (resource "E3X" 203), 11 265 bytes, imported by "Import
-// Empty Bank" exactly as a bank file is: its first sector begins with the
-// identification text, and the name stands at bytes 16-31 (the copy that bank
-// files carry in plain) and at bytes 76-91 (the name import reads). Korrin
-// reads nothing else of it; the rest is zeros.
-constexpr std::size_t kEmptyBankSize = 11265;
-constexpr char kBankIdentification[] = "EMULATOR 3X     ";  // 16 characters
-constexpr char kEmptyBankName[] = "EMPTY BANK     X";       // shown as EMPTY BANK
+// The empty bank (resource "E3X" 203), imported by "Import Empty Bank"
+// exactly as a bank file is: a complete bank without presets or samples, as
+// a sampler loads it, of its own length (11 123 bytes).
+constexpr char kEmptyBankName[] = "EMPTY BANK     X";  // shown as EMPTY BANK
 
 Bytes emptyBankTemplate() {
-  Bytes bank(kEmptyBankSize, 0);
-  std::memcpy(&bank[0], kBankIdentification, 16);
-  std::memcpy(&bank[16], kEmptyBankName, 16);
-  std::memcpy(&bank[76], kEmptyBankName, 16);
+  Bytes bank(kEmptyBankSize);
+  MakeEmptyBank(kEmptyBankName, bank.data());
   return bank;
 }
 
@@ -126,6 +121,7 @@ constexpr std::uint32_t kFloppyDataPerDisk = kFloppySectors * 512 - 512;
 constexpr std::uint32_t kSampleHeaderAt = 11884;  // 13 fields, to 11935
 constexpr std::uint32_t kSampleStartAt = 103940;  // its own 92-byte header
 constexpr std::uint32_t kAudioAt = 104032;
+constexpr char kBankIdentification[] = "EMULATOR 3X     ";    // 16 characters
 constexpr char kFloppyIdentification[] = "EMU3 FLOPPY DISK";  // 16 characters
 constexpr char kFloppyBankName[] = "WAV SAMPLE      ";        // 16 characters
 
