@@ -1,6 +1,7 @@
 // The menu commands: what each one opens or starts for the node it acts on.
 #include "app/commands.h"
 #include "app/shell_context.h"
+#include "core/file_names.h"
 #include "media/disk_image_driver.h"
 #include "media/floppy_driver.h"
 #include "media/image_commands.h"

@@ -67,26 +67,6 @@ void MenuEnables::enable(int command) {
     enabled[i] = true;
 }
 
-std::string cleanFileName(const std::string& name) {
-  std::string out = name;
-  for (char& c : out) {
-    switch (c) {
-      case '\\':
-      case '/':
-      case ':':
-      case '?':
-      case '"':
-      case '<':
-      case '>':
-      case '|':
-      case '#':
-        c = '_';
-        break;
-    }
-  }
-  return out;
-}
-
 bool deviceIsReadOnly(Context& ctx, int node) {
   int device = findDeviceNode(ctx, node);
   int diskOs = findDiskOsNode(ctx, device);

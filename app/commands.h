@@ -173,9 +173,6 @@ struct ShellState {
   CommandHooks hooks;
 };
 
-// Cleans a name into a default file name: \ / : ? " < > | # become "_".
-std::string cleanFileName(const std::string& name);
-
 // True when the device under node cannot be written (a SCSI CD-ROM drive).
 bool deviceIsReadOnly(Context& ctx, int node);
 
