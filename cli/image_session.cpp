@@ -39,7 +39,7 @@ ImageSession::ImageSession(Files& files, const CliStreams& io, bool writing)
       host(io.err),
       bar(io.err, io.errIsTerminal),
       ctx(Ports{files_, registry_, host, views_, bar}) {
-  bar.follow(ctx.lcd, host);
+  bar.follow(ctx.lcd);
   host.setBar(&bar);
   addNode(ctx, 0, Root, ctx.programTitle.c_str());
   // The image list lives in memory: the window's list stays as it is.

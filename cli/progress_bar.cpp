@@ -1,21 +1,19 @@
 #include "cli/progress_bar.h"
 
 #include "core/lcd.h"
-#include "platform/host.h"
 
 namespace {
-constexpr std::uint32_t kQuietMilliseconds = 1000;
+constexpr std::chrono::milliseconds kQuiet{1000};
 constexpr int kBarWidth = 40;
 }  // namespace
 
-void ProgressBar::follow(const LcdDisplay& lcd, Host& host) {
+void ProgressBar::follow(const LcdDisplay& lcd) {
   lcd_ = &lcd;
-  host_ = &host;
-  start_ = host.milliseconds();
+  start_ = std::chrono::steady_clock::now();
 }
 
 void ProgressBar::refresh() {
-  if (!shown_ || !lcd_ || host_->milliseconds() - start_ < kQuietMilliseconds)
+  if (!shown_ || !lcd_ || std::chrono::steady_clock::now() - start_ < kQuiet)
     return;
   long long end = lcd_->LcdProgressEnd();
   long long at = lcd_->LcdProgressPosition();

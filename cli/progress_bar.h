@@ -2,20 +2,20 @@
 // The status display of the command-line program: nothing is drawn but the
 // progress of the operation, as a bar on standard error, and only on a
 // terminal once the operation has run for a second.
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 
 #include "platform/status_screen.h"
 
-class Host;
 class LcdDisplay;
 
 class ProgressBar : public StatusScreen {
  public:
   // err: where the bar goes; shown: whether it may appear at all.
   ProgressBar(std::FILE* err, bool shown) : err_(err), shown_(shown) {}
-  // The display whose progress the bar follows, and the clock it times by.
-  void follow(const LcdDisplay& lcd, Host& host);
+  // The display whose progress the bar follows, from now.
+  void follow(const LcdDisplay& lcd);
   // Erases the bar, if drawn, before anything else is printed.
   void clear();
 
@@ -30,8 +30,8 @@ class ProgressBar : public StatusScreen {
   std::FILE* err_;
   bool shown_;
   const LcdDisplay* lcd_ = nullptr;
-  Host* host_ = nullptr;
-  std::uint32_t start_ = 0;
+  // Real time: the host's clock also counts the pauses it skips.
+  std::chrono::steady_clock::time_point start_;
   int lastPercent_ = -1;
   bool drawn_ = false;
 };
