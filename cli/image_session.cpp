@@ -89,7 +89,7 @@ bool ImageSession::open(const std::string& path) {
   }
   listDevice(ctx, device_, false);
   if (!ctx.nodes[device_].ready) {
-    host.message("Error reading Bank Index Table: the list of banks is incomplete");
+    host.message("Error reading Bank Index Table");
     return false;
   }
   return true;
