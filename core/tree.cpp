@@ -243,6 +243,12 @@ void updateNodeRow(Context& ctx, int node) {
     v.treeSetText(t[node].treeItem, t[node].name);
 }
 
+std::string BankNumberText(int number) {
+  char text[16];
+  std::snprintf(text, sizeof text, "B%.2d", number);
+  return text;
+}
+
 std::string FormatSize(std::uint32_t bytes) {
   double x = bytes;
   const char* unit = "bytes";

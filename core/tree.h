@@ -89,6 +89,8 @@ void insertListRow(Context& ctx, int node);
 void setListRow(Context& ctx, int node);
 void updateNodeRow(Context& ctx, int node);
 std::string FormatSize(std::uint32_t bytes);
+// A bank's number as the list shows it: "B03".
+std::string BankNumberText(int number);
 // Removes trailing blanks in place.
 void TrimTrailingBlanks(char* text);
 void setNodeName(TreeNode& node, const char* name);

@@ -1,0 +1,106 @@
+#!/bin/sh
+# End-to-end runs of korrin on images that the demo maker builds with the
+# program's own create and import code: each command's output and exit
+# status, bad usage, a missing file, a damaged and a read-only image.
+# Usage: korrin_cli_test.sh KORRIN KORRIN_MAKE_DEMO
+set -u
+korrin=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+"$2" demo.iso hd.img >/dev/null || exit 1
+failures=0
+tab=$(printf '\t')
+
+# expect STATUS EXPECTED-STDOUT COMMAND...: runs korrin with stderr in err.
+expect() {
+  want=$1 out=$2
+  shift 2
+  got=$("$korrin" "$@" 2>err)
+  status=$?
+  if [ "$status" != "$want" ] || [ "$got" != "$out" ]; then
+    printf 'FAIL: korrin %s\n  status %s (want %s)\n  stdout: %s\n  stderr: %s\n' \
+      "$*" "$status" "$want" "$got" "$(cat err)"
+    failures=$((failures + 1))
+  fi
+}
+# says TEXT: the last run's stderr holds TEXT.
+says() {
+  grep -qF -- "$1" err || { echo "FAIL: stderr lacks \"$1\": $(cat err)"; failures=$((failures + 1)); }
+}
+
+banks="B00${tab}GRAND PIANO${tab}1572864
+B01${tab}STRING PADS${tab}430080
+B02${tab}DRUM KIT 808${tab}98604
+B03${tab}ANALOG BASS${tab}40960"
+cp hd.img before.img
+expect 0 "$banks" list hd.img
+expect 0 "$banks" list demo.iso
+expect 0 "" check hd.img
+expect 0 "02 DRUM KIT 808.e3x" export hd.img 2
+expect 0 "pads.e3x" export hd.img "string pads" pads.e3x
+cmp -s hd.img before.img || { echo "FAIL: list, check or export changed the image"; failures=$((failures + 1)); }
+
+# Writing commands, and the image they leave read back.
+expect 0 "B04${tab}DRUM KIT 808${tab}98604" import hd.img "02 DRUM KIT 808.e3x"
+expect 0 "" rename hd.img B04 "DRUMS AGAIN"
+expect 0 "" renumber hd.img "DRUMS AGAIN" 0
+expect 0 "" delete hd.img "STRING PADS"
+expect 0 "B00${tab}DRUMS AGAIN${tab}98604
+B01${tab}GRAND PIANO${tab}1572864
+B03${tab}DRUM KIT 808${tab}98604
+B04${tab}ANALOG BASS${tab}40960" list hd.img
+expect 0 "" check hd.img
+expect 0 "" create new.iso
+expect 0 "B00${tab}STRING PADS${tab}430080" import new.iso pads.e3x
+"$korrin" export new.iso 0 again.e3x >/dev/null && cmp -s pads.e3x again.e3x ||
+  { echo "FAIL: a bank came back changed"; failures=$((failures + 1)); }
+
+# Refusals.
+expect 1 "" create new.iso
+says "new.iso: The file already exists"
+expect 1 "" export hd.img 1 again.e3x
+says "again.e3x: The file already exists"
+expect 1 "" export hd.img 42
+says "hd.img: No bank B42"
+expect 1 "" list missing.img
+says "missing.img: Unable to open the disk image file"
+expect 2 "" frobnicate hd.img
+expect 2 "" rename hd.img 1
+expect 2 "" renumber hd.img 1 100
+expect 2 "" list hd.img --all
+expect 0 "korrin 0.10" --version
+"$korrin" delete --help | grep -q "^Usage: korrin delete IMAGE BANK" ||
+  { echo "FAIL: delete --help"; failures=$((failures + 1)); }
+
+# A damaged Bank Allocation Table: every chain runs into free blocks.
+cp before.img damaged.img
+bat=$(od -An -tu4 -j24 -N4 damaged.img | tr -d ' ')
+dd if=/dev/zero of=damaged.img bs=512 seek="$bat" count=1 conv=notrunc 2>/dev/null
+cp damaged.img damaged-before.img
+expect 1 "" import damaged.img pads.e3x
+says "damaged.img: pads.e3x: Bank Allocation Table on disk is damaged"
+expect 1 "" export damaged.img 0 lost.e3x
+says "damaged.img: B00 GRAND PIANO: Bank chain on disk is damaged"
+[ ! -e lost.e3x ] || { echo "FAIL: a failed export left a file"; failures=$((failures + 1)); }
+"$korrin" check damaged.img >check.out 2>err
+[ $? = 1 ] && grep -q "^B00${tab}GRAND PIANO${tab}Bank chain on disk is damaged" check.out ||
+  { echo "FAIL: check of a damaged disk: $(cat check.out)"; failures=$((failures + 1)); }
+cmp -s damaged.img damaged-before.img || { echo "FAIL: a refused write changed the image"; failures=$((failures + 1)); }
+
+# A read-only image: read, never written, and refused by the writing commands.
+chmod 444 before.img
+chmod 755 "$work"
+as_user=""
+if [ "$(id -u)" = 0 ]; then
+  command -v setpriv >/dev/null || { echo "skipping the read-only image (no setpriv)"; exit $((failures != 0)); }
+  as_user="setpriv --reuid=nobody --regid=nogroup --clear-groups"
+fi
+$as_user "$korrin" list before.img >ro.out 2>err && [ "$(cat ro.out)" = "$banks" ] ||
+  { echo "FAIL: list of a read-only image: $(cat err)"; failures=$((failures + 1)); }
+$as_user "$korrin" delete before.img 0 2>err
+[ $? = 1 ] || { echo "FAIL: delete on a read-only image"; failures=$((failures + 1)); }
+says "before.img: Unable to open the disk image file: it is missing, read-only"
+
+[ "$failures" = 0 ] && echo "korrin: all runs as expected"
+exit $((failures != 0))
