@@ -1,6 +1,7 @@
 #include "esifs/sample_extract.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "audio/wav.h"
@@ -36,11 +37,11 @@ Fault writeAudio(Context& ctx, BankBytes& bank, const BankSample& s, FileHandle 
     const std::uint8_t* words = channel[0].data();
     if (s.channels == 2) {
       // Bank channels lie one after the other; a WAV file interleaves them.
-      for (std::uint32_t i = 0; i < n; ++i) {
-        for (int c = 0; c < 2; ++c) {
-          out[4 * i + 2 * c] = channel[c][2 * i];
-          out[4 * i + 2 * c + 1] = channel[c][2 * i + 1];
-        }
+      const std::uint8_t *left = channel[0].data(), *right = channel[1].data();
+      std::uint8_t* frame = out.data();
+      for (std::uint32_t i = 0; i < n; ++i, frame += 4) {
+        std::memcpy(frame, left + 2 * i, 2);
+        std::memcpy(frame + 2, right + 2 * i, 2);
       }
       words = out.data();
     }
