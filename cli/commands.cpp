@@ -17,8 +17,9 @@ namespace {
 // The window's messages for a file the user chose.
 constexpr const char* kOpenFailed = "Unable to open Windows file";
 
-// One result line: tab-separated for programs, in columns for people.
-void printRow(const CliStreams& io, const std::vector<std::string>& cells,
+}  // namespace
+
+void PrintRow(const CliStreams& io, const std::vector<std::string>& cells,
               const std::vector<int>& widths) {
   std::string line;
   for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -38,31 +39,27 @@ void printRow(const CliStreams& io, const std::vector<std::string>& cells,
   std::fprintf(io.out, "%s\n", line.c_str());
 }
 
-void printBank(ImageSession& s, const CliStreams& io, int bank) {
+void PrintBank(ImageSession& s, const CliStreams& io, int bank) {
   const TreeNode& n = s.ctx.nodes[bank];
-  printRow(io,
+  PrintRow(io,
            {BankNumberText(n.number), n.name,
             io.outIsTerminal ? FormatSize(n.size) : std::to_string(n.size)},
            {3, 16});
 }
 
-bool fileExists(Files& files, const std::string& path) {
+bool FileExists(Files& files, const std::string& path) {
   FileHandle file = files.open(path, FileOpen::ReadExisting);
   files.close(file);
   return file != kNoFile;
 }
 
-// Runs an operation and answers whether it gave no message.
-template <class Operation>
-bool quietly(ImageSession& s, Operation operation) {
+bool Quietly(ImageSession& s, const std::function<void()>& operation) {
   int before = s.host.messageCount();
   s.ctx.busy = 1;
   operation();
   s.ctx.busy = 0;
   return s.host.messageCount() == before;
 }
-
-}  // namespace
 
 std::string DefaultExportName(int number, const std::string& name) {
   char prefix[8];
@@ -72,7 +69,7 @@ std::string DefaultExportName(int number, const std::string& name) {
 
 int ListCommand(ImageSession& s, const CliStreams& io, const CommandArgs&) {
   for (int bank : s.banks())
-    printBank(s, io, bank);
+    PrintBank(s, io, bank);
   return kExitOk;
 }
 
@@ -84,8 +81,8 @@ int ExportCommand(ImageSession& s, const CliStreams& io, const CommandArgs& args
   std::string path = args.size() > 1 ? args[1] : DefaultExportName(n.number, n.name);
   s.about(path);
   // Never over another file: it may be the image itself, or another bank.
-  if (fileExists(s.files_, path)) {
-    s.host.message("The file already exists; remove it first or name another");
+  if (FileExists(s.files_, path)) {
+    s.host.message(kFileExists);
     return kExitFailed;
   }
   s.ctx.openFile = s.files_.open(path, FileOpen::CreateAlways);
@@ -95,7 +92,7 @@ int ExportCommand(ImageSession& s, const CliStreams& io, const CommandArgs& args
   }
   s.about(s.bankLabel(bank));
   int before = s.host.messageCount();
-  bool exported = quietly(s, [&] { ExportBank(s.ctx, bank); });
+  bool exported = Quietly(s, [&] { ExportBank(s.ctx, bank); });
   if (!exported) {
     // A bank cut short on disk leaves the part found, as the message says;
     // any other failure leaves a file that is no bank at all.
@@ -121,13 +118,13 @@ int ImportCommand(ImageSession& s, const CliStreams& io, const CommandArgs& args
       status = kExitFailed;
       continue;
     }
-    if (!quietly(s, [&] { ImportBank(s.ctx, s.device(), path); })) {
+    if (!Quietly(s, [&] { ImportBank(s.ctx, s.device(), path); })) {
       status = kExitFailed;
       continue;
     }
     for (int bank : s.banks()) {
       if (before.count(s.ctx.nodes[bank].number) == 0)
-        printBank(s, io, bank);
+        PrintBank(s, io, bank);
     }
   }
   return status;
@@ -138,7 +135,7 @@ int DeleteCommand(ImageSession& s, const CliStreams&, const CommandArgs& args) {
   if (bank == 0)
     return kExitFailed;
   s.about(s.bankLabel(bank));
-  return quietly(s, [&] { DeleteBank(s.ctx, bank); }) ? kExitOk : kExitFailed;
+  return Quietly(s, [&] { DeleteBank(s.ctx, bank); }) ? kExitOk : kExitFailed;
 }
 
 int RenameCommand(ImageSession& s, const CliStreams&, const CommandArgs& args) {
@@ -150,7 +147,7 @@ int RenameCommand(ImageSession& s, const CliStreams&, const CommandArgs& args) {
     return kExitOk;
   s.about(s.bankLabel(bank));
   bool renamed = false;
-  bool quiet = quietly(s, [&] { renamed = RenameBank(s.ctx, bank, old, args[1]); });
+  bool quiet = Quietly(s, [&] { renamed = RenameBank(s.ctx, bank, old, args[1]); });
   return renamed && quiet ? kExitOk : kExitFailed;
 }
 
@@ -162,14 +159,14 @@ int RenumberCommand(ImageSession& s, const CliStreams&, const CommandArgs& args)
   if (number == s.ctx.nodes[bank].number)
     return kExitOk;
   s.about(s.bankLabel(bank));
-  return quietly(s, [&] { RenumberBank(s.ctx, bank, number); }) ? kExitOk : kExitFailed;
+  return Quietly(s, [&] { RenumberBank(s.ctx, bank, number); }) ? kExitOk : kExitFailed;
 }
 
 int CheckCommand(ImageSession& s, const CliStreams& io, const CommandArgs&) {
   int status = kExitOk;
   std::vector<DiskFinding> findings = CheckDisk(s.ctx, s.device());
   for (const DiskFinding& f : findings) {
-    printRow(io, {f.number < 0 ? "-" : BankNumberText(f.number), f.name, f.text}, {3, 16});
+    PrintRow(io, {f.number < 0 ? "-" : BankNumberText(f.number), f.name, f.text}, {3, 16});
     if (f.damage)
       status = kExitFailed;
   }
@@ -184,8 +181,8 @@ int CheckCommand(ImageSession& s, const CliStreams& io, const CommandArgs&) {
 int CreateCommand(ImageSession& s, const std::string& path) {
   s.about(path);
   // Creating replaces a file; an image with banks on it must not go that way.
-  if (fileExists(s.files_, path)) {
-    s.host.message("The file already exists; remove it first or name another");
+  if (FileExists(s.files_, path)) {
+    s.host.message(kFileExists);
     return kExitFailed;
   }
   return CreateImageFile(s.ctx, path) ? kExitOk : kExitFailed;

@@ -16,6 +16,8 @@ struct Command {
   int maxArgs;  // -1: any number
   bool writes;
   Handler run;  // null: create
+  // IMAGE BANK may be a bank file (".e3x", ".eos") alone.
+  bool bankFile = false;
 };
 
 const Command kCommands[] = {
@@ -41,7 +43,27 @@ const Command kCommands[] = {
      0, 0, false, CheckCommand},
     {"create", "IMAGE", "Make a new, empty CD image. An existing file is never replaced.", 0, 0,
      true, nullptr},
+    {"contents", "IMAGE BANK | FILE.e3x",
+     "List a bank's presets and samples: ID, name, then for a sample its size,\n"
+     "channels, rate, length in seconds and loop (first-last frame).",
+     1, 1, false, ContentsCommand, true},
+    {"extract", "IMAGE BANK [DIR] | FILE.e3x [DIR]",
+     "Write every sample of a bank as a WAV file \"NNN name.wav\" in DIR (by default\n"
+     "the current folder). An existing file is never replaced.",
+     1, 2, false, ExtractCommand, true},
+    {"new-bank", "IMAGE NAME WAV... | --to FILE.e3x NAME WAV...",
+     "Build one bank from WAV files (16-bit mono or stereo, 7000-44100 Hz), its\n"
+     "samples numbered in the order of the files' names, and put it on the image\n"
+     "under the lowest free bank number, or with --to into a new bank file.",
+     2, -1, true, NewBankCommand},
 };
+
+bool isBankFileName(const std::string& path) {
+  std::string end = path.size() > 4 ? path.substr(path.size() - 4) : "";
+  for (char& c : end)
+    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return end == ".e3x" || end == ".eos";
+}
 
 constexpr const char* kImages =
     "IMAGE is a CD image (a name ending in .iso) or the image file of a disk as SCSI\n"
@@ -114,13 +136,15 @@ int RunKorrin(const std::vector<std::string>& args, Files& files, const CliStrea
   if (!c)
     return usageError(io, "unknown command \"" + first + "\"", nullptr);
 
-  // Options may stand anywhere before "--"; the only one is --help.
+  // Options may stand anywhere before "--": --help, and new-bank's --to.
   std::vector<std::string> words;
-  bool options = true;
+  bool options = true, toFile = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& w = args[i];
     if (options && w == "--") {
       options = false;
+    } else if (options && w == "--to" && c->run == NewBankCommand && words.empty()) {
+      toFile = true;
     } else if (options && isHelp(w)) {
       printCommandHelp(io.out, *c);
       return kExitOk;
@@ -132,8 +156,11 @@ int RunKorrin(const std::vector<std::string>& args, Files& files, const CliStrea
   }
   if (words.empty())
     return usageError(io, "no image given", c);
-  CommandArgs rest(words.begin() + 1, words.end());
-  int count = static_cast<int>(rest.size());
+  // A bank file stands for IMAGE BANK, and a new bank file for IMAGE: no
+  // image is opened, and the file comes first among the arguments.
+  const bool noImage = toFile || (c->bankFile && isBankFileName(words[0]));
+  CommandArgs rest(words.begin() + (noImage ? 0 : 1), words.end());
+  int count = static_cast<int>(rest.size()) - (toFile ? 1 : 0);
   if (count < c->minArgs || (c->maxArgs >= 0 && count > c->maxArgs))
     return usageError(io, "wrong number of arguments", c);
   std::string bad = badArgument(*c, rest);
@@ -143,6 +170,8 @@ int RunKorrin(const std::vector<std::string>& args, Files& files, const CliStrea
   ImageSession session(files, io, c->writes);
   if (!c->run)
     return CreateCommand(session, words[0]);
+  if (noImage)
+    return c->run(session, io, rest);
   if (!session.open(words[0]))
     return kExitFailed;
   return c->run(session, io, rest);

@@ -56,6 +56,25 @@ expect 0 "B00${tab}STRING PADS${tab}430080" import new.iso pads.e3x
 "$korrin" export new.iso 0 again.e3x >/dev/null && cmp -s pads.e3x again.e3x ||
   { echo "FAIL: a bank came back changed"; failures=$((failures + 1)); }
 
+# A bank from WAV files, its contents, and its samples back as WAV files of
+# the same length.
+sox -n -r 22050 -b 16 -c 1 kick.wav synth 0.2 sine 60 &&
+  sox -n -r 44100 -b 16 -c 2 pad.wav synth 0.5 sine 330 &&
+  sox -n -r 44100 -b 24 -c 1 deep.wav synth 0.1 sine 50 || exit 1
+expect 0 "B01${tab}MY BANK${tab}108327" new-bank new.iso "MY BANK" pad.wav kick.wav
+samples="S001${tab}kick${tab}8912${tab}1${tab}22050${tab}0.20${tab}
+S002${tab}pad${tab}88292${tab}2${tab}44100${tab}0.50${tab}"
+expect 0 "$samples" contents new.iso "my bank"
+mkdir out
+expect 0 "out/001 kick.wav
+out/002 pad.wav" extract new.iso 1 out
+[ "$(soxi -s 'out/002 pad.wav') $(soxi -r 'out/002 pad.wav')" = "$(soxi -s pad.wav) 44100" ] ||
+  { echo "FAIL: an extracted sample is not as long as its WAV file"; failures=$((failures + 1)); }
+expect 0 "" new-bank --to banks.e3x "MY BANK" kick.wav pad.wav
+expect 0 "$samples" contents banks.e3x
+expect 1 "" new-bank new.iso DEEP deep.wav
+says "deep.wav"
+
 # Refusals.
 expect 1 "" create new.iso
 says "new.iso: The file already exists"
