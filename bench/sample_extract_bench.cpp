@@ -2,48 +2,29 @@
 // timed against copying the same number of bytes out of the image with plain
 // reads and writes of the same 16 384-byte unit. The bank is built from WAV
 // files by Korrin's own code and put on the image through Import.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
-
 #include "audio/wav.h"
-#include "core/context.h"
+#include "bench/bench_support.h"
 #include "esifs/bank_builder.h"
 #include "esifs/bank_bytes.h"
 #include "esifs/bank_contents.h"
 #include "esifs/sample_extract.h"
 #include "esifs/wav_bank_plan.h"
-#include "media/cd_image_driver.h"
 #include "tests/support/esi_image.h"
-#include "tests/support/test_context.h"
 
 namespace {
 
 constexpr int kSamples = 8;
 constexpr std::uint32_t kFrames = 2 * 1024 * 1024;  // stereo: 8 MiB of audio each
-constexpr std::uint32_t kUnit = 16384;
 constexpr int kRounds = 5;
-
-double seconds(std::chrono::steady_clock::time_point from) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-}
-
-void fail(const std::string& what) {
-  std::fprintf(stderr, "sample_extract_bench: %s\n", what.c_str());
-  std::exit(1);
-}
 
 void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
-    fail("cannot write " + path);
+    BenchFail("cannot write " + path);
   std::fclose(f);
 }
 
@@ -57,41 +38,12 @@ void writeWav(const std::string& path, int seed) {
   writeFile(path, bytes);
 }
 
-// bytes bytes from offset `from` of the image into a new file, in 16 384-byte
-// reads and writes.
-double plainCopy(const std::string& source, std::uint64_t from, std::uint64_t bytes,
-                 const std::string& target) {
-  int in = open(source.c_str(), O_RDONLY);
-  int out = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (in < 0 || out < 0)
-    fail("cannot open the plain copy's files");
-  std::vector<char> buffer(kUnit);
-  auto start = std::chrono::steady_clock::now();
-  lseek(in, static_cast<off_t>(from), SEEK_SET);
-  for (std::uint64_t left = bytes; left > 0;) {
-    std::uint32_t n = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, kUnit));
-    if (read(in, buffer.data(), n) != static_cast<ssize_t>(n) ||
-        write(out, buffer.data(), n) != static_cast<ssize_t>(n))
-      fail("plain copy failed");
-    left -= n;
-  }
-  double taken = seconds(start);
-  close(in);
-  close(out);
-  return taken;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main() {
   char folder[] = "/tmp/korrin-bench-XXXXXX";
   if (!mkdtemp(folder))
-    fail("no temporary folder");
+    BenchFail("no temporary folder");
   const std::string dir = folder;
   const std::string imagePath = dir + "/bench.iso";
   const std::string plainPath = dir + "/plain.bin";
@@ -108,24 +60,13 @@ int main() {
 
   PosixContext program;
   Context& ctx = program.ctx;
-  addNode(ctx, 0, Root, ctx.programTitle.c_str());
   CdImageDriver driver(ctx);
-  if (!RegisterDiskOs(ctx, driver))
-    fail("driver not registered");
-  DiskOsRequest add = makeSubRequest(AddDevice);
-  add.par0 = program.files.open(imagePath, FileOpen::ReadWriteExisting);
-  add.par1 = reinterpret_cast<DiskOsWord>(imagePath.c_str());
-  add.par2 = reinterpret_cast<DiskOsWord>("bench.iso");
-  add.diskOs = static_cast<DiskOsWord>(driver.ownIndex());
-  if (add.par0 == kNoFile || SendDiskOs(ctx, add) != 0)
-    fail("image not added");
-  const int device = driver.device(0).node;
-  listDevice(ctx, device, false);
+  const int device = OpenBenchImage(program, driver, imagePath);
 
   BankPlan plan;
   std::string why;
   if (!PlanBank(program.files, wavs, "BENCH", &plan, &why))
-    fail(why);
+    BenchFail(why);
   ctx.busy = 1;
   ImportNewBank(ctx, device, plan);
   int bank = 0;
@@ -133,7 +74,7 @@ int main() {
     if (ctx.nodes[i].parent == device && ctx.nodes[i].type == Bank)
       bank = i;
   if (bank == 0 || !program.host.messages.empty())
-    fail(program.host.messages.empty() ? "no bank on the image" : program.host.messages[0]);
+    BenchFail(program.host.messages.empty() ? "no bank on the image" : program.host.messages[0]);
 
   std::vector<double> extracts, plains;
   std::uint64_t audioBytes = 0;
@@ -146,22 +87,22 @@ int main() {
     BankContents contents;
     if (!bytes || !ReadBankContents(*bytes, &contents) || contents.damaged ||
         contents.samples.size() != kSamples)
-      fail("the bank does not list");
+      BenchFail("the bank does not list");
     audioBytes = 0;
     for (const BankSample& s : contents.samples) {
       if (!ExtractSample(ctx, *bytes, s, dir + "/" + ExtractFileName(s)))
-        fail("extraction failed");
+        BenchFail("extraction failed");
       audioBytes += std::uint64_t{s.frames} * s.channels * 2;
     }
-    extracts.push_back(seconds(start));
-    plains.push_back(plainCopy(imagePath, 0, audioBytes, plainPath));
+    extracts.push_back(SecondsSince(start));
+    plains.push_back(PlainCopy(imagePath, 0, audioBytes, plainPath, 0, true));
   }
 
   double mib = audioBytes / (1024.0 * 1024.0);
   std::printf("sample extraction, median of %d rounds\n", kRounds);
   std::printf("extract %.2f MiB: %7.1f ms (%6.0f MiB/s), plain copy %7.1f ms, ratio %.2f\n", mib,
-              median(extracts) * 1000, mib / median(extracts), median(plains) * 1000,
-              median(extracts) / median(plains));
+              Median(extracts) * 1000, mib / Median(extracts), Median(plains) * 1000,
+              Median(extracts) / Median(plains));
   program.files.close(driver.device(0).file);
   std::system(("rm -rf " + dir).c_str());
   return 0;
