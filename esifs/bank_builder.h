@@ -13,6 +13,7 @@
 
 class BankBuilder : public ImportSource {
  public:
+  // The plan must outlive the builder.
   BankBuilder(Files& files, const BankPlan& plan);
   ~BankBuilder() override;
   BankBuilder(const BankBuilder&) = delete;
@@ -37,7 +38,6 @@ class BankBuilder : public ImportSource {
   FileHandle file_ = kNoFile;
   std::size_t fileOf_ = 0;
   std::vector<std::uint8_t> frames_, words_;
-  bool failed_ = false;
 };
 
 struct Context;

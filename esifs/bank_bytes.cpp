@@ -1,5 +1,6 @@
 #include "esifs/bank_bytes.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/context.h"
@@ -12,6 +13,13 @@ static_assert(kUnitBytes == kBankChunkSize, "a disk unit is a bank file chunk");
 bool BankBytes::read(std::uint32_t offset, std::uint32_t count, std::uint8_t* out) {
   if (std::uint64_t{offset} + count > size_)
     return false;
+  bool kept = false;
+  for (int i = 0; i < kCachedUnits; ++i)
+    kept |= loaded_[i] == offset / kUnitBytes;
+  return count < 512 && !kept ? readFew(offset, count, out) : readUnits(offset, count, out);
+}
+
+bool BankBytes::readUnits(std::uint32_t offset, std::uint32_t count, std::uint8_t* out) {
   while (count > 0) {
     std::uint32_t index = offset / kUnitBytes;
     int slot = 0;
@@ -65,6 +73,22 @@ class ChainBytes : public BankBytes {
     std::uint32_t sector = 0;
     return b < blocks_.size() && disk_.blockStart(blocks_[b], &sector) &&
            disk_.read(sector + index % unitsPerBlock * kUnitSectors, kUnitSectors, buffer);
+  }
+
+  // The sector or two that hold the bytes, one request per block they lie in.
+  bool readFew(std::uint32_t offset, std::uint32_t count, std::uint8_t* out) override {
+    std::uint8_t sectors[2 * 512];
+    std::uint32_t first = offset / 512, last = (offset + count - 1) / 512;
+    for (std::uint32_t s = first; s <= last;) {
+      std::uint32_t b = s / disk_.blockSectors(), within = s % disk_.blockSectors();
+      std::uint32_t n = std::min(last - s + 1, disk_.blockSectors() - within), sector = 0;
+      if (b >= blocks_.size() || !disk_.blockStart(blocks_[b], &sector) ||
+          !disk_.read(sector + within, n, sectors + (s - first) * 512))
+        return false;
+      s += n;
+    }
+    std::memcpy(out, sectors + offset % 512, count);
+    return true;
   }
 
  private:

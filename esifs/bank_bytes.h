@@ -4,8 +4,10 @@
 // units (a disk's transfer unit, a bank file's chunk), the last one kept, so
 // reading the tables and then each sample header in order costs one request
 // per unit; the last few units read are kept, so the two channels of a
-// stereo sample stream side by side without reading any unit twice. Nothing
-// outside the bank is ever read: offsets past size() fail.
+// stereo sample stream side by side without reading any unit twice. A few
+// bytes outside the units kept (a sample header) are read by the sector on a
+// disk, so listing does not read the audio around them. Nothing outside the
+// bank is ever read: offsets past size() fail.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,6 +32,12 @@ class BankBytes {
   BankBytes() : units_(kCachedUnits * kUnitBytes) {}
   // Reads unit `index` (16 384 bytes from index * 16 384) into buffer.
   virtual bool loadUnit(std::uint32_t index, std::uint8_t* buffer) = 0;
+  // Reads fewer than 512 bytes that no kept unit holds; through a unit unless
+  // the bank's store can do better.
+  virtual bool readFew(std::uint32_t offset, std::uint32_t count, std::uint8_t* out) {
+    return readUnits(offset, count, out);
+  }
+  bool readUnits(std::uint32_t offset, std::uint32_t count, std::uint8_t* out);
 
   std::uint32_t size_ = 0;
   bool damaged_ = false;

@@ -167,9 +167,12 @@ TEST(BankContents, WavFilesComeBackFromABankOnDiskOrInAFileAsTheyWent) {
   EXPECT_EQ(s.tc.files.data(kBankFile), MakeBankFile(bank));
 
   for (bool fromFile : {false, true}) {
+    s.driver.transfers.clear();
     auto bytes = fromFile ? OpenBankFile(s.tc.files, kBankFile) : OpenBankOnDisk(s.ctx, s.bank(0));
     BankContents contents;
     ASSERT_TRUE(bytes && ReadBankContents(*bytes, &contents));
+    // The table, the first unit, then a request for each header it does not hold.
+    EXPECT_LE(s.driver.transfers.size(), fromFile ? 0u : 5u);
     EXPECT_FALSE(contents.damaged);
     EXPECT_EQ(contents.name, "NEW BANK");
     ASSERT_EQ(contents.samples.size(), kSources.size());
@@ -177,9 +180,9 @@ TEST(BankContents, WavFilesComeBackFromABankOnDiskOrInAFileAsTheyWent) {
       const Source& src = kSources[n];
       const BankSample& got = contents.samples[n];
       SCOPED_TRACE(src.path);
-      EXPECT_EQ(ExtractFileName(got), std::to_string(1001 + n).substr(1) + " " +
-                                          std::string(src.path + 8, std::strrchr(src.path, '.')) +
-                                          ".wav");
+      std::string file = std::string(src.path).substr(8);
+      EXPECT_EQ(ExtractFileName(got),
+                std::to_string(1001 + n).substr(1) + " " + file.erase(file.rfind('.')) + ".wav");
       ASSERT_TRUE(ExtractSample(s.ctx, *bytes, got, kWav));
       const Bytes& wav = s.tc.files.data(kWav);
       std::uint32_t audioBytes = src.frames * src.channels * 2;
@@ -192,6 +195,17 @@ TEST(BankContents, WavFilesComeBackFromABankOnDiskOrInAFileAsTheyWent) {
       for (std::uint32_t i = 0; i < src.frames * src.channels; ++i) {
         bool zeroed = i / src.channels < 2 || i / src.channels >= src.frames - 2;
         ASSERT_EQ(std::int16_t(le(wav, 44 + 2 * i, 2)), zeroed ? 0 : words[i]) << i;
+      }
+      // Other programs read the stereo loop too (the Windows runs have no sox).
+      if (loops && src.channels == 2 && !RunTool("sox --version").empty()) {
+        std::string path = testing::TempDir() + "korrin_extracted.wav";
+        FILE* f = std::fopen(path.c_str(), "wb");
+        std::fwrite(wav.data(), 1, wav.size(), f);
+        std::fclose(f);
+        EXPECT_EQ(RunTool("sox " + path + " -t raw -e signed -b 16 -L -"),
+                  std::string(wav.begin() + 44, wav.begin() + 44 + audioBytes));
+        EXPECT_NE(RunTool("sndfile-info " + path).find("Start :     6  End : 19993"),
+                  std::string::npos);
       }
       if (loops) {
         EXPECT_EQ(std::string(&wav[44 + audioBytes], &wav[48 + audioBytes]), "smpl");
@@ -232,10 +246,8 @@ TEST(BankContents, TablesThatPointOutsideTheBankOrIntoAnotherEntryAreDamaged) {
       {"presets past the bank", 0x17CA + 4 * 256, 0xFFFFFF00, 0, false, false},
       {"preset ends before it starts", 0x17CA, 10, 2, false, false},
       {"channel ends past the sample", s1 + 28, 92 + 8000, 2, true, false},
-      {"channel starts in the header", s2 + 24, 40, 2, false, true},
       {"stereo channels share bytes", s2 + 24, 92 + 100, 2, false, true},
       {"loop outside the sample", s1 + 44, 92 + 6000, 2, true, false},
-      {"no channel", s2 + 58, 0, 2, false, true},
       {"no rate", s1 + 52, 0, 2, true, false},
       {"not a bank", 0, 0, 0, false, false},
       {"cut short", ~0u, 0, 2, false, true},
@@ -284,32 +296,26 @@ TEST(BankContents, FailuresLeaveNoFileAndWavFilesOutOfRangeAreRefusedFirst) {
   ASSERT_TRUE(bytes && ReadBankContents(*bytes, &contents));
   EXPECT_TRUE(contents.damaged && contents.samples.at(0).damaged);
 
-  Source bad[] = {{"C:\\Wavs\\slow.wav", 1, 6999, 100, -1, 0, 0},
-                  {"C:\\Wavs\\fast.wav", 2, 48000, 100, -1, 0, 0},
-                  {"C:\\Wavs\\tiny.wav", 1, 44100, 12, -1, 0, 0}};
-  const char* why[] = {"slow.wav: Sample rate must be 7000 to 44100 Hz",
-                       "fast.wav: Sample rate must be 7000 to 44100 Hz",
-                       "tiny.wav: Sample is too short"};
-  for (int i = 0; i < 4; ++i) {
-    std::vector<std::string> paths = {kSources[2].path};
-    if (i < 3) {
-      s.tc.files.data(bad[i].path) = bad[i].file();
-      paths.push_back(bad[i].path);
-    } else {
-      s.tc.files.data("C:\\Wavs\\8bit.wav") = RiffFile(1, {{"data", Bytes(100)}});
-      s.tc.files.data("C:\\Wavs\\8bit.wav")[34] = 8;
-      paths.push_back("C:\\Wavs\\8bit.wav");
-    }
+  struct Refused {
+    Source wav;
+    std::uint8_t bits;
+    const char* why;
+  } refused[] = {
+      {{"C:\\Wavs\\slow.wav", 1, 6999, 100, -1, 0, 0},
+       16,
+       "slow.wav: Sample rate must be 7000 to 44100 Hz"},
+      {{"C:\\Wavs\\fast.wav", 2, 48000, 100, -1, 0, 0},
+       16,
+       "fast.wav: Sample rate must be 7000 to 44100 Hz"},
+      {{"C:\\Wavs\\tiny.wav", 1, 44100, 12, -1, 0, 0}, 16, "tiny.wav: Sample is too short"},
+      {{"C:\\Wavs\\8bit.wav", 1, 44100, 100, -1, 0, 0}, 8, "8bit.wav: Sample must be 16 bit"}};
+  for (const Refused& r : refused) {
+    (s.tc.files.data(r.wav.path) = r.wav.file())[34] = r.bits;
     BankPlan plan;
     std::string message;
-    EXPECT_FALSE(PlanBank(s.tc.files, paths, "X", &plan, &message));
-    EXPECT_EQ(message, i < 3 ? why[i] : "8bit.wav: Sample must be 16 bit");
+    EXPECT_FALSE(PlanBank(s.tc.files, {kSources[2].path, r.wav.path}, "X", &plan, &message));
+    EXPECT_EQ(message, r.why);
   }
-  BankPlan plan;
-  std::string message;
-  EXPECT_FALSE(
-      PlanBank(s.tc.files, std::vector<std::string>(1000, kSources[0].path), "", &plan, &message));
-  EXPECT_EQ(message, "A bank holds at most 999 samples");
 }
 
 }  // namespace
