@@ -19,8 +19,10 @@ NodeTable::~NodeTable() {
   std::free(nodes_);
 }
 
-const ListColumn kListColumns[7] = {{"Name", 226}, {"ID", 46},     {"Size", 76}, {"Channels", 60},
-                                    {"Rate", 50},  {"Length", 50}, {"Loop", 40}};
+const ListColumn kListColumns[3] = {{"Name", 226}, {"ID", 46}, {"Size", 76}};
+const ListColumn kBankListColumns[7] = {{"Name", 112},    {"ID", 40},   {"Size", 70},
+                                        {"Channels", 62}, {"Rate", 46}, {"Length", 46},
+                                        {"Loop", 36}};
 
 // Banks and samples are list rows only; so are the rows of an opened bank.
 static bool hasTreeItem(int type) {
@@ -308,7 +310,10 @@ void showNodeInList(Context& ctx, int node) {
     return;
   ctx.views.listDeleteAll();
   bool bank = t.valid(node) && t[node].type == OpenedBank;
-  ctx.views.listSetColumns(kListColumns, bank ? 7 : kBasicListColumns);
+  if (bank)
+    ctx.views.listSetColumns(kBankListColumns, 7);
+  else
+    ctx.views.listSetColumns(kListColumns, 3);
   if (t.valid(node)) {
     bool listed = false;
     int first = firstChild(ctx, node);

@@ -102,7 +102,7 @@ std::string FormatSize(std::uint32_t bytes);
 void TrimTrailingBlanks(char* text);
 void setNodeName(TreeNode& node, const char* name);
 
-// The list's columns: the first three for every list, all of them for an
-// opened bank's presets and samples.
-extern const ListColumn kListColumns[7];
-constexpr int kBasicListColumns = 3;
+// The list's columns, and those of an opened bank's presets and samples:
+// more of them, narrower, so that all fit the list.
+extern const ListColumn kListColumns[3];
+extern const ListColumn kBankListColumns[7];

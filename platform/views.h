@@ -37,6 +37,6 @@ class Views {
   virtual int listNode(int row) = 0;
   virtual bool listIsSelected(int row) = 0;
   virtual void listDeleteAll() = 0;
-  // Shows the first count of columns (a prefix of the same set each time).
+  // Shows these columns; the titles of those shown before stay.
   virtual void listSetColumns(const ListColumn* columns, int count) = 0;
 };

@@ -60,7 +60,7 @@ void initTreeViews(MainWindow& app) {
   app.smallIcons = makeIconImages(app.instance, 16);
   ListView_SetImageList(app.list, app.smallIcons, LVSIL_SMALL);
   ListView_SetImageList(app.list, app.largeIcons, LVSIL_NORMAL);
-  app.views.listSetColumns(kListColumns, kBasicListColumns);
+  app.views.listSetColumns(kListColumns, 3);
   TreeView_SetImageList(app.tree, app.treeImages, TVSIL_NORMAL);
   addNode(app.ctx, 0, Root, app.programTitle.c_str());
 }
