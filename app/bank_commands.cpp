@@ -186,15 +186,17 @@ void ExtractSamplesCommand(ShellContext& ctx, int target, bool all) {
   if (opened == 0 || !ctx.shell.ui)
     return;
   const NodeTable& t = ctx.nodes;
+  auto isSample = [&](int n) {
+    return t.valid(n) && t[n].type == SampleInBank && t[n].parent == opened;
+  };
   std::vector<int> numbers;
-  for (int i = 1; i < t.count; ++i) {
-    if (t[i].parent == opened && t[i].type == SampleInBank && all)
+  for (int i = 1; i < t.count && all; ++i) {
+    if (isSample(i))
       numbers.push_back(t[i].sampleNumber);
   }
   for (int k = 0; k < ctx.shell.selectionCount && !all; ++k) {
-    int n = ctx.shell.selection[k];
-    if (t.valid(n) && t[n].type == SampleInBank && t[n].parent == opened)
-      numbers.push_back(t[n].sampleNumber);
+    if (isSample(ctx.shell.selection[k]))
+      numbers.push_back(t[ctx.shell.selection[k]].sampleNumber);
   }
   if (numbers.empty())
     return;
@@ -202,7 +204,7 @@ void ExtractSamplesCommand(ShellContext& ctx, int target, bool all) {
   BankSample first;
   first.number = numbers[0];
   for (int i = 1; i < t.count; ++i) {
-    if (t[i].parent == opened && t[i].type == SampleInBank && t[i].sampleNumber == numbers[0])
+    if (isSample(i) && t[i].sampleNumber == numbers[0])
       first.name = t[i].name;
   }
   std::string path;

@@ -196,8 +196,11 @@ MenuEnables menuEnablesFor(ShellContext& ctx, int node) {
       }
       break;
     case OpenedBank:
+      m.enable(CmdExtractAllSamples);
+      break;
     case Preset:
     case SampleInBank:
+      // Rows: the list's selection was just taken.
       m.enable(CmdExtractAllSamples);
       for (int i = 0; i < ctx.shell.selectionCount; ++i) {
         int row = ctx.shell.selection[i];
