@@ -1,4 +1,5 @@
 // The menu commands: what each one opens or starts for the node it acts on.
+#include "app/bank_commands.h"
 #include "app/commands.h"
 #include "app/shell_context.h"
 #include "core/file_names.h"
@@ -114,12 +115,26 @@ void openDialog(ShellContext& ctx, int dialog, int target) {
 // The commands that act on the node a menu was opened for.
 bool actsOnNode(int command) {
   static const int commands[] = {
-      CmdSamplerRefresh,   CmdDiskRefresh,    CmdAdd,
-      CmdRemove,           CmdImportBank,     CmdImportEmptyBank,
-      CmdExportBank,       CmdDeleteBank,     CmdRenameBank,
-      CmdRenumberBank,     CmdBankProperties, CmdTransmitSample,
-      CmdSampleProperties, CmdDeleteSample,   CmdReceiveSample,
+      CmdSamplerRefresh,
+      CmdDiskRefresh,
+      CmdAdd,
+      CmdRemove,
+      CmdImportBank,
+      CmdImportEmptyBank,
+      CmdExportBank,
+      CmdDeleteBank,
+      CmdRenameBank,
+      CmdRenumberBank,
+      CmdBankProperties,
+      CmdTransmitSample,
+      CmdSampleProperties,
+      CmdDeleteSample,
+      CmdReceiveSample,
       CmdImportWav,
+      CmdOpenBank,
+      CmdExtractSamples,
+      CmdExtractAllSamples,
+      CmdNewBankFromWav,
   };
   for (int c : commands) {
     if (c == command)
@@ -154,6 +169,16 @@ bool runCommand(ShellContext& ctx, int command, std::intptr_t extra) {
         ui->setListViewMode(modes[command - CmdViewIcons]);
       return true;
     }
+    case CmdOpenBankFile:
+    case CmdNewBankFileFromWav:
+      // The menu bar stays open while an operation runs.
+      if (ctx.busy)
+        return true;
+      if (command == CmdOpenBankFile)
+        OpenBankFileCommand(ctx);
+      else
+        NewBankFromWavCommand(ctx, 0);
+      return true;
   }
 
   if (!actsOnNode(command))
@@ -185,6 +210,16 @@ bool runCommand(ShellContext& ctx, int command, std::intptr_t extra) {
             ctx, FileDialog::ImportBank, "", FileOpen::ReadExisting,
             [hook, target](Context& c, const std::string& path) { hook(c, target, path); });
       }
+      break;
+    case CmdNewBankFromWav:
+      NewBankFromWavCommand(ctx, target);
+      break;
+    case CmdOpenBank:
+      OpenBankCommand(ctx, target);
+      break;
+    case CmdExtractSamples:
+    case CmdExtractAllSamples:
+      ExtractSamplesCommand(ctx, target, command == CmdExtractAllSamples);
       break;
     case CmdImportEmptyBank:
       if (hooks.importEmptyBank)

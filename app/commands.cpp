@@ -24,6 +24,11 @@ NodeClass nodeClass(int type) {
       return FloppyDriveClass;
     case FloppyDiskOsNode:
       return FloppyDiskOsClass;
+    case Preset:
+    case SampleInBank:
+      return BankContentsClass;
+    case OpenedBank:
+      return OpenedBankClass;
   }
   return NoClass;
 }
@@ -44,6 +49,10 @@ SubMenu subMenuFor(int type) {
       return SampleMenu;
     case FloppyDrive:
       return FloppyMenu;
+    case OpenedBank:
+    case Preset:
+    case SampleInBank:
+      return BankContentsMenu;
   }
   return NoSubMenu;
 }
@@ -149,6 +158,7 @@ MenuEnables menuEnablesFor(ShellContext& ctx, int node) {
     case Bank:
       m.enable(CmdBankProperties);
       if (one) {
+        m.enable(CmdOpenBank);
         m.enable(CmdExportBank);
         if (!deviceIsReadOnly(ctx, node)) {
           m.enable(CmdDeleteBank);
@@ -181,7 +191,21 @@ MenuEnables menuEnablesFor(ShellContext& ctx, int node) {
         if (n.ready) {
           m.enable(CmdImportBank);
           m.enable(CmdImportEmptyBank);
+          m.enable(CmdNewBankFromWav);
         }
+      }
+      break;
+    case OpenedBank:
+      m.enable(CmdExtractAllSamples);
+      break;
+    case Preset:
+    case SampleInBank:
+      // Rows: the list's selection was just taken.
+      m.enable(CmdExtractAllSamples);
+      for (int i = 0; i < ctx.shell.selectionCount; ++i) {
+        int row = ctx.shell.selection[i];
+        if (ctx.nodes.valid(row) && ctx.nodes[row].type == SampleInBank)
+          m.enable(CmdExtractSamples);
       }
       break;
     case CdRomDrive:
@@ -196,6 +220,7 @@ MenuEnables menuEnablesFor(ShellContext& ctx, int node) {
         if (n.ready) {
           m.enable(CmdImportBank);
           m.enable(CmdImportEmptyBank);
+          m.enable(CmdNewBankFromWav);
         }
       }
       break;
@@ -304,6 +329,19 @@ void listRightClick(ShellContext& ctx) {
     showContextMenu(ctx, n, menu);
   s.menuListNode = 0;
   updateMenus(ctx, ctx.nodes.selectedNode);
+}
+
+void listDoubleClick(ShellContext& ctx) {
+  ShellState& s = ctx.shell;
+  s.lastView = View::List;
+  if (ctx.busy || selectionSummary(ctx) != 1)
+    return;
+  int n = s.selection[0];
+  if (!ctx.nodes.valid(n) || ctx.nodes[n].type != Bank)
+    return;
+  s.menuListNode = n;
+  runCommand(ctx, CmdOpenBank, 0);
+  s.menuListNode = 0;
 }
 
 bool countWheelNotch(ShellState& shell, int delta) {

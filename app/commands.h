@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/views.h"
@@ -34,6 +35,12 @@ enum CommandId : int {
   CmdReceiveSample = 32780,
   CmdSampleProperties = 32778,
   CmdImportWav = 32823,
+  CmdOpenBank = 32824,
+  CmdOpenBankFile = 32825,
+  CmdExtractSamples = 32826,
+  CmdExtractAllSamples = 32827,
+  CmdNewBankFromWav = 32828,
+  CmdNewBankFileFromWav = 32829,
   CmdViewIcons = 32800,
   CmdViewSmallIcons = 32801,
   CmdViewList = 32802,
@@ -48,6 +55,7 @@ enum SubMenu : int {
   BankMenu = 4,
   SampleMenu = 7,
   FloppyMenu = 8,
+  BankContentsMenu = 11,  // an opened bank and its rows
 };
 
 // Modal dialogs that commands open for their target node.
@@ -67,6 +75,10 @@ enum class FileDialog {
   WavToFloppy,
   AddDiskImage,
   FloppyImage,
+  OpenBankFile,
+  ExtractSamples,   // any name in the folder the samples go to
+  NewBankWavFiles,  // several files
+  NewBankFile,
 };
 
 enum class View { Tree, List };
@@ -83,6 +95,9 @@ enum NodeClass : int {
   SampleClass,
   FloppyDriveClass,
   FloppyDiskOsClass,
+  // An opened bank's presets and samples, selected together.
+  BankContentsClass,
+  OpenedBankClass,
   kNodeClasses,
 };
 
@@ -90,7 +105,7 @@ NodeClass nodeClass(int type);
 SubMenu subMenuFor(int type);
 
 // The context menu items whose state follows the node a menu is opened for.
-constexpr int kMenuItemCount = 18;
+constexpr int kMenuItemCount = 22;
 constexpr int kMenuItems[kMenuItemCount] = {
     CmdAdd,
     CmdDiskRefresh,
@@ -110,6 +125,10 @@ constexpr int kMenuItems[kMenuItemCount] = {
     CmdReceiveSample,
     CmdSampleProperties,
     CmdImportWav,
+    CmdOpenBank,
+    CmdNewBankFromWav,
+    CmdExtractSamples,
+    CmdExtractAllSamples,
 };
 
 struct MenuEnables {
@@ -130,6 +149,10 @@ class ShellUi {
   virtual void sendCommand(int command) = 0;
   // A file dialog starting with initialName; false when cancelled.
   virtual bool chooseFile(FileDialog kind, const std::string& initialName, std::string* path) = 0;
+  // A dialog that picks several files; false when cancelled.
+  virtual bool chooseFiles(FileDialog kind, std::vector<std::string>* paths) = 0;
+  // The name of a new bank, in the Rename dialog's field; false when cancelled.
+  virtual bool askBankName(std::string* name) = 0;
   // A modal dialog for node.
   virtual void runDialog(int dialog, int node) = 0;
   virtual void closeMainWindow() = 0;
@@ -157,7 +180,8 @@ struct CommandHooks {
   std::function<void(Context&)> deleteSamples;
 };
 
-constexpr int kSelectionSize = 1000;  // a list never has more rows
+// A list never has more rows: an opened bank shows 256 presets and 999 samples.
+constexpr int kSelectionSize = 1255;
 
 struct ShellState {
   int menuNode = 0;
@@ -169,6 +193,8 @@ struct ShellState {
   // Mouse-wheel notches, away from the user counting up.
   int wheelCount = 0;
   MenuEnables menus;  // as last set by updateMenus
+  // The bank file shown by the opened bank under the root, if any.
+  std::string openedBankFile;
   ShellUi* ui = nullptr;
   CommandHooks hooks;
 };
@@ -192,6 +218,8 @@ bool treeItemExpanding(ShellContext& ctx, TreeItem item, bool expanding);
 bool treeBeginLabelEdit(ShellContext& ctx);
 void treeRightClick(ShellContext& ctx);
 bool listBeginLabelEdit(ShellContext& ctx);
+// Opens the bank a double click lands on.
+void listDoubleClick(ShellContext& ctx);
 void listRightClick(ShellContext& ctx);
 
 // Counts a wheel notch (delta as the window system gives it); true when the

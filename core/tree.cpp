@@ -19,6 +19,21 @@ NodeTable::~NodeTable() {
   std::free(nodes_);
 }
 
+const ListColumn kListColumns[3] = {{"Name", 226}, {"ID", 46}, {"Size", 76}};
+const ListColumn kBankListColumns[7] = {{"Name", 112},    {"ID", 40},   {"Size", 70},
+                                        {"Channels", 62}, {"Rate", 46}, {"Length", 46},
+                                        {"Loop", 36}};
+
+// Banks and samples are list rows only; so are the rows of an opened bank.
+static bool hasTreeItem(int type) {
+  return type != Bank && type != Sample && type != Preset && type != SampleInBank;
+}
+
+// An opened bank is a tree item only: its device's list shows the banks.
+static bool hasParentRow(int type) {
+  return type != OpenedBank;
+}
+
 bool isDeviceType(int type) {
   return type == Sampler || type == FixedDisk || type == RemovableDisk || type == CdRomDrive ||
          type == ImageFile;
@@ -47,12 +62,12 @@ int addNode(Context& ctx, int parent, int type, const char* name) {
   n.ready = isDeviceType(type) ? 0 : 1;
   setNodeName(n, name);
   n.listItem = -1;
-  if (type != Bank && type != Sample) {
+  if (hasTreeItem(type)) {
     TreeItem parentItem = parent > 0 ? t[parent].treeItem : kNoItem;
     n.treeItem = ctx.views.treeInsert(parentItem, n.name, type, v);
   }
   t.count = v + 1;
-  if (parent != 0 && parent == t.selectedNode) {
+  if (parent != 0 && parent == t.selectedNode && hasParentRow(type)) {
     insertListRow(ctx, v);
     setListRow(ctx, v);
   }
@@ -106,6 +121,8 @@ void removeChildren(Context& ctx, int node, bool refreshList) {
   for (int i = t.count - 1; i >= 1; --i) {
     if (t[i].parent != node)
       continue;
+    // An opened bank's rows go with it. They come after it, so i stays.
+    removeChildren(ctx, i, false);
     if (t[i].treeItem != kNoItem)
       ctx.views.treeDelete(t[i].treeItem);
     if (t.selectedNode == i)
@@ -127,6 +144,8 @@ void removeNode(Context& ctx, int node, bool refreshList) {
   removeChildren(ctx, node, false);
   int p = t[node].parent;
   int d = t[node].device;
+  // An opened bank is no device: its going moves no device numbers.
+  bool device = t[node].type != OpenedBank;
   if (t[node].treeItem != kNoItem)
     ctx.views.treeDelete(t[node].treeItem);
   if (t.selectedNode == node)
@@ -137,7 +156,7 @@ void removeNode(Context& ctx, int node, bool refreshList) {
   if (p > node)
     --p;  // never: parents come first
   for (int k = node; k < t.count; ++k) {
-    if (t[k].parent == p && t[k].device > d)
+    if (device && t[k].parent == p && t[k].device > d)
       --t[k].device;
   }
   if (refreshList) {
@@ -215,19 +234,37 @@ void insertListRow(Context& ctx, int node) {
 void setListRow(Context& ctx, int node) {
   NodeTable& t = ctx.nodes;
   const TreeNode& n = t[node];
-  if (n.type != Bank && n.type != Sample)
-    return;
   if (n.listItem < 0)
     return;
   char id[16];
-  if (n.type == Bank) {
-    std::snprintf(id, sizeof id, "B%.2d", n.number);
-  } else {
-    std::snprintf(id, sizeof id, "S%.3d", n.sampleNumber);
+  switch (n.type) {
+    case Bank:
+      std::snprintf(id, sizeof id, "B%.2d", n.number);
+      break;
+    case Sample:
+    case SampleInBank:
+      std::snprintf(id, sizeof id, "S%.3d", n.sampleNumber);
+      break;
+    case Preset:
+      std::snprintf(id, sizeof id, "P%.3d", n.number);
+      break;
+    default:
+      return;
   }
-  ctx.views.listSetText(n.listItem, 0, n.name);
-  ctx.views.listSetText(n.listItem, 1, id);
-  ctx.views.listSetText(n.listItem, 2, FormatSize(n.size));
+  Views& v = ctx.views;
+  v.listSetText(n.listItem, 0, n.name);
+  v.listSetText(n.listItem, 1, id);
+  if (n.type == Preset)
+    return;
+  v.listSetText(n.listItem, 2, FormatSize(n.size));
+  if (n.type != SampleInBank)
+    return;
+  char length[24];
+  std::snprintf(length, sizeof length, "%.2f", n.rate != 0 ? double(n.frames) / n.rate : 0.0);
+  v.listSetText(n.listItem, 3, std::to_string(n.channels));
+  v.listSetText(n.listItem, 4, std::to_string(n.rate));
+  v.listSetText(n.listItem, 5, length);
+  v.listSetText(n.listItem, 6, n.loops ? "Yes" : "No");
 }
 
 void updateNodeRow(Context& ctx, int node) {
@@ -273,11 +310,16 @@ std::string FormatSize(std::uint32_t bytes) {
 
 void showNodeInList(Context& ctx, int node) {
   NodeTable& t = ctx.nodes;
-  if (t.valid(node) && (t[node].type == Bank || t[node].type == Sample))
+  if (t.valid(node) && !hasTreeItem(t[node].type))
     node = t[node].parent;
   if (node == t.shownNode)
     return;
   ctx.views.listDeleteAll();
+  bool bank = t.valid(node) && t[node].type == OpenedBank;
+  if (bank)
+    ctx.views.listSetColumns(kBankListColumns, 7);
+  else
+    ctx.views.listSetColumns(kListColumns, 3);
   if (t.valid(node)) {
     bool listed = false;
     int first = firstChild(ctx, node);
@@ -290,7 +332,7 @@ void showNodeInList(Context& ctx, int node) {
         t[i].listItem = -1;
     }
     for (int i = 1; i < t.count; ++i) {
-      if (t[i].parent != node)
+      if (t[i].parent != node || !hasParentRow(t[i].type))
         continue;
       if (!listed)
         insertListRow(ctx, i);

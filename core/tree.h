@@ -12,6 +12,7 @@ enum NodeType : int {
   Root = 0,
   DiskOsNode = 1,
   Bank = 2,
+  Preset = 4,  // a row of an opened bank
   Sample = 6,
   Sampler = 7,
   FloppyDrive = 8,
@@ -22,9 +23,13 @@ enum NodeType : int {
   Placeholder = 13,
   SamplerDiskOsNode = 14,
   FloppyDiskOsNode = 15,
+  // A bank opened to show its presets and samples, under its device (a bank
+  // file's under the root), and a sample row of it.
+  OpenedBank = 18,
+  SampleInBank = 19,
 };
 
-constexpr int kNodeTypeImages = 18;  // image list entries, in type order
+constexpr int kNodeTypeImages = 20;  // image list entries, in type order
 constexpr int kMaxNodes = 65536;
 constexpr int kNodeNameSize = 260;
 
@@ -46,6 +51,10 @@ struct TreeNode {
   int scsiSlot;
   int blockFactor;
   int canAddDevices;
+  // A sample in an opened bank: what its row shows beyond the size.
+  std::uint32_t rate;
+  std::uint32_t frames;
+  int loops;
 };
 
 // Fixed storage for the nodes. Record 0 is never a node.
@@ -94,3 +103,8 @@ std::string BankNumberText(int number);
 // Removes trailing blanks in place.
 void TrimTrailingBlanks(char* text);
 void setNodeName(TreeNode& node, const char* name);
+
+// The list's columns, and those of an opened bank's presets and samples:
+// more of them, narrower, so that all fit the list.
+extern const ListColumn kListColumns[3];
+extern const ListColumn kBankListColumns[7];

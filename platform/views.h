@@ -7,6 +7,11 @@
 using TreeItem = std::uintptr_t;
 constexpr TreeItem kNoItem = 0;
 
+struct ListColumn {
+  const char* title;
+  int width;  // pixels
+};
+
 class Views {
  public:
   virtual ~Views() = default;
@@ -32,4 +37,6 @@ class Views {
   virtual int listNode(int row) = 0;
   virtual bool listIsSelected(int row) = 0;
   virtual void listDeleteAll() = 0;
+  // Shows these columns; the titles of those shown before stay.
+  virtual void listSetColumns(const ListColumn* columns, int count) = 0;
 };

@@ -26,6 +26,7 @@
 #define IDM_POS_FLOPPY 8
 #define IDM_POS_VIEW 9
 #define IDM_POS_HELP 10
+#define IDM_POS_BANK_CONTENTS 11
 
 // Menu commands.
 #define IDC_EXIT 105
@@ -56,6 +57,12 @@
 #define IDC_RECEIVE_SAMPLE 32780
 #define IDC_SAMPLE_PROPERTIES 32778
 #define IDC_IMPORT_WAV_TO_FLOPPY 32823
+#define IDC_OPEN_BANK 32824
+#define IDC_OPEN_BANK_FILE 32825
+#define IDC_EXTRACT_SAMPLES 32826
+#define IDC_EXTRACT_ALL_SAMPLES 32827
+#define IDC_NEW_BANK_FROM_WAV 32828
+#define IDC_NEW_BANK_FILE_FROM_WAV 32829
 #define IDC_VIEW_ICONS 32800  // the list view modes; no menu offers them
 #define IDC_VIEW_SMALL_ICONS 32801
 #define IDC_VIEW_LIST 32802
@@ -116,6 +123,7 @@
 #define IDD_TRANSMIT_SAMPLE 203
 #define IDD_RENAME_BANK 204
 #define IDD_RENUMBER_BANK 205
+#define IDD_NEW_BANK 206
 
 // Dialog controls. The bank dialogs share Name/Number/Size; the Renumber
 // dialog shows the name in a static control and the number in a combo box.
@@ -141,19 +149,20 @@
 #define IDC_TRANSMIT_IMPORT 1021
 
 #ifndef RC_INVOKED
-// The image lists hold one picture per node type, in type order (0..17);
-// node types 3, 4, 5, 16 and 17 have pictures but no nodes.
-inline constexpr int kTreeBitmapIds[18] = {
+// The image lists hold one picture per node type, in type order (0..19);
+// node types 3, 5, 16 and 17 have pictures but no nodes. An opened bank and
+// its samples show the bank's and the sample's pictures.
+inline constexpr int kTreeBitmapIds[20] = {
     IDB_TREE_ROOT,         IDB_TREE_DISK_OS,     IDB_TREE_BANK,           IDB_TREE_SAMPLER,
     IDB_TREE_PRESET,       IDB_TREE_ZONE,        IDB_TREE_SAMPLE,         IDB_TREE_SAMPLER,
     IDB_TREE_FLOPPY_DRIVE, IDB_TREE_FIXED_DISK,  IDB_TREE_REMOVABLE_DISK, IDB_TREE_CDROM_DRIVE,
     IDB_TREE_IMAGE_FILE,   IDB_TREE_PLACEHOLDER, IDB_TREE_BANK,           IDB_TREE_FLOPPY_DISK_OS,
-    IDB_TREE_FOLDER,       IDB_TREE_DOCUMENT,
+    IDB_TREE_FOLDER,       IDB_TREE_DOCUMENT,    IDB_TREE_BANK,           IDB_TREE_SAMPLE,
 };
-inline constexpr int kListIconIds[18] = {
+inline constexpr int kListIconIds[20] = {
     IDI_MAIN,           IDI_DISK_OS,     IDI_BANK,       IDI_SAMPLER,      IDI_PRESET,
     IDI_ZONE,           IDI_SAMPLE,      IDI_SAMPLER,    IDI_FLOPPY_DRIVE, IDI_FIXED_DISK,
     IDI_REMOVABLE_DISK, IDI_CDROM_DRIVE, IDI_IMAGE_FILE, IDI_PLACEHOLDER,  IDI_BANK,
-    IDI_FLOPPY_DISK_OS, IDI_FOLDER,      IDI_DOCUMENT,
+    IDI_FLOPPY_DISK_OS, IDI_FOLDER,      IDI_DOCUMENT,   IDI_BANK,         IDI_SAMPLE,
 };
 #endif

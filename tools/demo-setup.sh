@@ -1,6 +1,6 @@
 #!/bin/sh
-# Prepares the demo set-up in a Wine prefix: a CD image holding a few banks,
-# registered in Korrin's image list, and a simulated SCSI bus (read by the
+# Prepares the demo set-up in a Wine prefix: a CD image holding a few banks
+# built from WAV files made with sox, registered in Korrin's image list, and a simulated SCSI bus (read by the
 # simulated WNASPI32.dll from the file KORRIN_BUS names) with an ESi hard
 # disk, a CD-ROM drive holding a copy of the CD image, a removable drive
 # without a medium and an E-mu sampler holding three samples made with sox,
@@ -18,8 +18,40 @@ if [ ! -f "$prefix/system.reg" ]; then
 fi
 demo="$prefix/drive_c/Korrin Demo"
 mkdir -p "$demo"
+le32() {
+  for bits in 0 8 16 24; do
+    printf "\\$(printf %03o $(($1 >> bits & 255)))"
+  done
+}
+# sox writes no loop: appends a one-loop "smpl" chunk (frames $2 to $3) and
+# makes the RIFF length count it.
+add_loop() {
+  { printf smpl; le32 60
+    for v in 0 0 45351 60 0 0 0 1 0 0 0 "$2" "$3" 0 0; do le32 "$v"; done
+  } >>"$1"
+  le32 $(($(wc -c <"$1") - 8)) | dd of="$1" bs=1 seek=4 conv=notrunc 2>/dev/null
+}
+# The demo banks' samples, a folder per bank; Korrin builds the banks from
+# them as "New Bank from WAV Files" does.
+wavs="$demo/wavs"
+if [ ! -f "$wavs/ANALOG BASS/Square bass.wav" ]; then
+  mkdir -p "$wavs/GRAND PIANO" "$wavs/STRING PADS" "$wavs/DRUM KIT 808" "$wavs/ANALOG BASS"
+  for note in C3 C4 C5; do
+    sox -n -r 44100 -b 16 -c 1 "$wavs/GRAND PIANO/$note pluck.wav" synth 1.5 pluck $note vol 0.6
+  done
+  sox -n -r 22050 -b 16 -c 2 "$wavs/STRING PADS/Pad A.wav" synth 2 sine 220 sine 330 vol 0.4
+  add_loop "$wavs/STRING PADS/Pad A.wav" 4410 39689
+  sox -n -r 22050 -b 16 -c 2 "$wavs/STRING PADS/Pad D.wav" synth 2 sine 293.66 sine 440 vol 0.4
+  add_loop "$wavs/STRING PADS/Pad D.wav" 4410 39689
+  sox -n -r 44100 -b 16 -c 1 "$wavs/DRUM KIT 808/Kick.wav" synth 0.4 sine 80-40 fade 0 0.4 0.3
+  sox -n -r 44100 -b 16 -c 1 "$wavs/DRUM KIT 808/Snare.wav" synth 0.2 whitenoise vol 0.5 fade 0 0.2 0.15
+  sox -n -r 44100 -b 16 -c 1 "$wavs/DRUM KIT 808/Hat.wav" synth 0.08 pinknoise vol 0.4 fade 0 0.08 0.06
+  sox -n -r 22050 -b 16 -c 1 "$wavs/ANALOG BASS/Saw bass.wav" synth 1 sawtooth 55 vol 0.5
+  add_loop "$wavs/ANALOG BASS/Saw bass.wav" 2205 22049
+  sox -n -r 22050 -b 16 -c 1 "$wavs/ANALOG BASS/Square bass.wav" synth 1 square 55 vol 0.4
+fi
 if [ ! -f "$demo/demo.iso" ] || [ ! -f "$demo/harddisk.img" ]; then
-  "$top/build/native/tools/demo/korrin_make_demo" "$demo/demo.iso" "$demo/harddisk.img"
+  "$top/build/native/tools/demo/korrin_make_demo" "$wavs" "$demo/demo.iso" "$demo/harddisk.img"
 fi
 [ -f "$demo/library.iso" ] || cp "$demo/demo.iso" "$demo/library.iso"
 [ -f "$demo/HD0.img" ] || cp "$demo/harddisk.img" "$demo/HD0.img"
@@ -30,18 +62,7 @@ if [ ! -f "$memory/005 Saw loop.wav" ]; then
   sox -n -r 44100 -b 16 -c 1 "$memory/001 Sine A440.wav" synth 1 sine 440 vol 0.5
   sox -n -r 48000 -b 16 -c 2 "$memory/002 Stereo fifth.wav" synth 2 sine 220 sine 330 vol 0.4
   sox -n -r 22050 -b 16 -c 1 "$memory/005 Saw loop.wav" synth 0.5 sawtooth 110 vol 0.4
-  # sox writes no loop: append a one-loop "smpl" chunk (frames 2205 to 11024)
-  # and make the RIFF length count it.
-  le32() {
-    for bits in 0 8 16 24; do
-      printf "\\$(printf %03o $(($1 >> bits & 255)))"
-    done
-  }
-  wav="$memory/005 Saw loop.wav"
-  { printf smpl; le32 60
-    for v in 0 0 45351 60 0 0 0 1 0 0 0 2205 11024 0 0; do le32 "$v"; done
-  } >>"$wav"
-  le32 $(($(wc -c <"$wav") - 8)) | dd of="$wav" bs=1 seek=4 conv=notrunc 2>/dev/null
+  add_loop "$memory/005 Saw loop.wav" 2205 11024
 fi
 # Drive A: is a blank 1.44 MB floppy image (floppy-a.img), and two WAV files
 # wait to be written: one fits a disk, the other needs a set of two.

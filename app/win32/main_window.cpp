@@ -7,23 +7,19 @@
 #include "scsi/aspi_transport.h"
 
 static_assert(CmdExit == IDC_EXIT && CmdAbout == IDC_ABOUT && CmdAdd == IDC_DISK_ADD &&
-                  CmdRenameSample == IDC_RENAME_SAMPLE && CmdImportWav == IDC_IMPORT_WAV_TO_FLOPPY,
+                  CmdRenameSample == IDC_RENAME_SAMPLE &&
+                  CmdImportWav == IDC_IMPORT_WAV_TO_FLOPPY && CmdOpenBank == IDC_OPEN_BANK &&
+                  CmdNewBankFileFromWav == IDC_NEW_BANK_FILE_FROM_WAV,
               "menu commands match the resources");
 static_assert(DiskMenu == IDM_POS_DISK && BankMenu == IDM_POS_BANK &&
                   SampleMenu == IDM_POS_SAMPLE && FloppyMenu == IDM_POS_FLOPPY &&
-                  SamplerMenu == IDM_POS_SAMPLER,
+                  SamplerMenu == IDM_POS_SAMPLER && BankContentsMenu == IDM_POS_BANK_CONTENTS,
               "sub-menus sit where the resources put them");
 
 namespace {
 
 constexpr int kTreeWidth = 371;
 constexpr int kListLeft = 373;
-
-struct Column {
-  const char* title;
-  int width;
-};
-constexpr Column kColumns[] = {{"Name", 226}, {"ID", 46}, {"Size", 76}};
 
 // Adds one picture per node type; a picture that will not load leaves a
 // blank in its place so that the later types keep their indexes.
@@ -64,15 +60,7 @@ void initTreeViews(MainWindow& app) {
   app.smallIcons = makeIconImages(app.instance, 16);
   ListView_SetImageList(app.list, app.smallIcons, LVSIL_SMALL);
   ListView_SetImageList(app.list, app.largeIcons, LVSIL_NORMAL);
-  for (int i = 0; i < 3; ++i) {
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = kColumns[i].width;
-    column.pszText = const_cast<char*>(kColumns[i].title);
-    column.iSubItem = i;
-    SendMessageA(app.list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-  }
+  app.views.listSetColumns(kListColumns, 3);
   TreeView_SetImageList(app.tree, app.treeImages, TVSIL_NORMAL);
   addNode(app.ctx, 0, Root, app.programTitle.c_str());
 }

@@ -29,6 +29,8 @@ class MainWindow : public ShellUi {
   int trackContextMenu(int subMenu) override;
   void sendCommand(int command) override;
   bool chooseFile(FileDialog kind, const std::string& initialName, std::string* path) override;
+  bool chooseFiles(FileDialog kind, std::vector<std::string>* paths) override;
+  bool askBankName(std::string* name) override;
   void runDialog(int dialog, int node) override;
   void closeMainWindow() override;
   void setListViewMode(int mode) override;

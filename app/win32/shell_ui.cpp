@@ -2,6 +2,7 @@
 #include "app/win32/dialogs.h"
 #include "app/win32/file_dialogs.h"
 #include "app/win32/main_window.h"
+#include "esifs/win32/bank_dialogs.h"
 
 void MainWindow::applyMenus(const MenuEnables& menus) {
   if (!contextMenus)
@@ -47,8 +48,29 @@ bool MainWindow::chooseFile(FileDialog which, const std::string& initialName, st
     case FileDialog::FloppyImage:
       kind = &kFloppyImageFile;
       break;
+    case FileDialog::OpenBankFile:
+      kind = &kOpenBankFile;
+      break;
+    case FileDialog::ExtractSamples:
+      kind = &kExtractSamplesFile;
+      break;
+    case FileDialog::NewBankWavFiles:
+      kind = &kNewBankWavFiles;
+      break;
+    case FileDialog::NewBankFile:
+      kind = &kNewBankFile;
+      break;
   }
   return runFileDialog(window, *kind, initialName, path);
+}
+
+bool MainWindow::chooseFiles(FileDialog, std::vector<std::string>* paths) {
+  // Only WAV files are ever chosen several at a time.
+  return runMultiFileDialog(window, kNewBankWavFiles, paths);
+}
+
+bool MainWindow::askBankName(std::string* name) {
+  return askNewBankName(window, name);
 }
 
 void MainWindow::runDialog(int dialog, int node) {

@@ -47,6 +47,11 @@ LRESULT onListRightClick(MainWindow& app, const NMHDR&) {
   return TRUE;
 }
 
+LRESULT onListDoubleClick(MainWindow& app, const NMHDR&) {
+  listDoubleClick(app.ctx);
+  return 0;
+}
+
 struct Route {
   UINT code;
   Handler handler;
@@ -72,6 +77,7 @@ constexpr Route kListRoutes[] = {
     {LVN_BEGINLABELEDITA, onListBeginLabelEdit},
     {LVN_BEGINLABELEDITW, onListBeginLabelEdit},
     {NM_RCLICK, onListRightClick},
+    {NM_DBLCLK, onListDoubleClick},
 };
 
 template <std::size_t N>

@@ -85,6 +85,21 @@ INT_PTR CALLBACK renumberProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
   return closes(dialog, message, wp);
 }
 
+INT_PTR CALLBACK newBankProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(dialog, DWLP_USER, lp);
+    SetDlgItemTextA(dialog, IDC_BANK_NAME, reinterpret_cast<std::string*>(lp)->c_str());
+    SendDlgItemMessageA(dialog, IDC_BANK_NAME, EM_LIMITTEXT, 16, 0);
+    return TRUE;
+  }
+  if (message == WM_COMMAND && LOWORD(wp) == IDOK) {
+    char text[17] = {};
+    GetDlgItemTextA(dialog, IDC_BANK_NAME, text, sizeof text);
+    *reinterpret_cast<std::string*>(GetWindowLongPtrA(dialog, DWLP_USER)) = text;
+  }
+  return closes(dialog, message, wp);
+}
+
 void run(int id, DLGPROC proc, BankDialog args, HWND owner) {
   DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), owner, proc,
                   reinterpret_cast<LPARAM>(&args));
@@ -108,4 +123,9 @@ void showRenameBankDialog(Context& ctx, HWND owner, int bankNode) {
 void showRenumberBankDialog(Context& ctx, HWND owner, int bankNode) {
   if (isBank(ctx, bankNode))
     run(IDD_RENUMBER_BANK, renumberProc, BankDialog{&ctx, &bankNode, 1}, owner);
+}
+
+bool askNewBankName(HWND owner, std::string* name) {
+  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_NEW_BANK), owner,
+                         newBankProc, reinterpret_cast<LPARAM>(name)) == IDOK;
 }

@@ -4,6 +4,8 @@
 // resources and returns when the user closes it.
 #include <windows.h>
 
+#include <string>
+
 struct Context;
 
 // "Bank properties": name, number and size of one bank; with several banks
@@ -15,3 +17,7 @@ void showRenameBankDialog(Context& ctx, HWND owner, int bankNode);
 
 // "Renumber bank": on OK renumbers the bank when another number was chosen.
 void showRenumberBankDialog(Context& ctx, HWND owner, int bankNode);
+
+// "New bank": the name of a bank about to be made, in the Rename dialog's
+// field, starting with *name; false when cancelled.
+bool askNewBankName(HWND owner, std::string* name);

@@ -67,7 +67,7 @@ int MemoryViews::listInsert(int row, const std::string& text, int image, int nod
 }
 
 void MemoryViews::listSetText(int row, int column, const std::string& text) {
-  if (row >= 0 && row < static_cast<int>(rows.size()) && column >= 0 && column < 3) {
+  if (row >= 0 && row < static_cast<int>(rows.size()) && column >= 0 && column < 7) {
     rows[row].text[column] = text;
   }
 }

@@ -16,7 +16,7 @@ class MemoryViews : public Views {
     bool expanded = false;
   };
   struct Row {
-    std::string text[3];
+    std::string text[7];
     int image = 0;
     int node = 0;
     bool selected = false;
@@ -39,6 +39,7 @@ class MemoryViews : public Views {
   int listNode(int row) override;
   bool listIsSelected(int row) override;
   void listDeleteAll() override { rows.clear(); }
+  void listSetColumns(const ListColumn*, int count) override { columns = count; }
 
   // Test helpers.
   std::vector<TreeItem> children(TreeItem parent) const;
@@ -51,6 +52,7 @@ class MemoryViews : public Views {
   TreeItem hotItem = kNoItem;
   bool refuseSelection = false;
   int repaints = 0;
+  int columns = 0;
   int postedExpands = 0;
 
  private:

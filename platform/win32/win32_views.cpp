@@ -125,3 +125,22 @@ bool Win32Views::listIsSelected(int row) {
 void Win32Views::listDeleteAll() {
   SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
 }
+
+void Win32Views::listSetColumns(const ListColumn* columns, int count) {
+  // Columns come and go at the end; those that stay take the new widths.
+  HWND header = reinterpret_cast<HWND>(SendMessageA(list_, LVM_GETHEADER, 0, 0));
+  int shown = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+  for (; shown > count; --shown)
+    SendMessageA(list_, LVM_DELETECOLUMN, shown - 1, 0);
+  for (int i = 0; i < shown; ++i)
+    SendMessageA(list_, LVM_SETCOLUMNWIDTH, i, columns[i].width);
+  for (; shown < count; ++shown) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = columns[shown].width;
+    column.pszText = const_cast<char*>(columns[shown].title);
+    column.iSubItem = shown;
+    SendMessageA(list_, LVM_INSERTCOLUMNA, shown, reinterpret_cast<LPARAM>(&column));
+  }
+}

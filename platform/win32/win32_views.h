@@ -30,6 +30,7 @@ class Win32Views : public Views {
   int listNode(int row) override;
   bool listIsSelected(int row) override;
   void listDeleteAll() override;
+  void listSetColumns(const ListColumn* columns, int count) override;
 
  private:
   HWND tree_ = nullptr;

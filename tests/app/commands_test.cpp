@@ -39,6 +39,8 @@ struct FakeUi : ShellUi {
     *path = chosenPath;
     return !chosenPath.empty();
   }
+  bool chooseFiles(FileDialog, std::vector<std::string>*) override { return false; }
+  bool askBankName(std::string*) override { return false; }
   void runDialog(int, int) override {}
   void closeMainWindow() override {}
   void setListViewMode(int) override {}
@@ -98,7 +100,7 @@ TEST_F(ShellTest, MenuItemsFollowTypeReadinessSelectionAndWritableDevice) {
       {disk, 1, 2, 3, {}},
       {cdrom, 1, 1, 3, {CmdDiskRefresh}},
       {image, 0, 1, 3, {CmdRemove}},
-      {image, 1, 1, 3, {CmdRemove, CmdImportBank, CmdImportEmptyBank}},
+      {image, 1, 1, 3, {CmdRemove, CmdImportBank, CmdImportEmptyBank, CmdNewBankFromWav}},
       {sampler, 0, 1, 3, {CmdSamplerRefresh}},
       {floppy, 1, 0, 3, {}},
       {scsi.node, 1, 1, 3, {}},
@@ -108,7 +110,8 @@ TEST_F(ShellTest, MenuItemsFollowTypeReadinessSelectionAndWritableDevice) {
        1,
        1,
        3,
-       {CmdExportBank, CmdDeleteBank, CmdRenameBank, CmdRenumberBank, CmdBankProperties}},
+       {CmdOpenBank, CmdExportBank, CmdDeleteBank, CmdRenameBank, CmdRenumberBank,
+        CmdBankProperties}},
       {bank, 1, 2, 3, {CmdBankProperties}},
       {sample, 1, 3, 3, {CmdDeleteSample, CmdSampleProperties}},
       {images.node, 1, 1, 4, {}}};
@@ -120,7 +123,17 @@ TEST_F(ShellTest, MenuItemsFollowTypeReadinessSelectionAndWritableDevice) {
   }
   // A device that cannot be written offers no changes to its banks.
   scsi.readOnly = 1;
-  EXPECT_EQ(enabledSet(menuEnablesFor(ctx, bank)), (Commands{CmdExportBank, CmdBankProperties}));
+  EXPECT_EQ(enabledSet(menuEnablesFor(ctx, bank)),
+            (Commands{CmdOpenBank, CmdExportBank, CmdBankProperties}));
+  // An opened bank extracts all its samples, or those among the rows selected.
+  int opened = addNode(ctx, disk, OpenedBank, "b"), preset = addNode(ctx, opened, Preset, "p");
+  ctx.shell.selection[1] = addNode(ctx, opened, SampleInBank, "s");
+  ctx.shell.selection[0] = preset;
+  for (int count : {1, 2}) {
+    ctx.shell.selectionCount = count;
+    EXPECT_EQ(enabledSet(menuEnablesFor(ctx, preset)).count(CmdExtractSamples), count - 1u);
+    EXPECT_EQ(enabledSet(menuEnablesFor(ctx, opened)).count(CmdExtractAllSamples), 1u);
+  }
 }
 
 TEST_F(ShellTest, ViewsRefuseWhileBusyAndMenusActOnTheClickedNode) {

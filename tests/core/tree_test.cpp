@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/file_names.h"
 #include "tests/support/fake_driver.h"
 #include "tests/support/test_context.h"
 
@@ -69,6 +70,43 @@ TEST_F(TreeTest, ShowingADeviceListsItAndBankRowsKeepNumberOrder) {
   int zip = driver.addDevice(RemovableDisk, "zip");
   listDevice(ctx, zip, true);  // not an ESi disk: unlisted, idle, on the page it found
   EXPECT_EQ(nodes[zip].ready + ctx.busy + ctx.lcd.LcdCurrentPage(), 0);
+}
+
+TEST_F(TreeTest, AnOpenedBankListsItsRowsAndGoesWithItsDevicesBanks) {
+  driver.banks = {{0, "PIANO", 100}};
+  int dev = driver.addDevice(FixedDisk, "disk");
+  nodes.selectedNode = dev;
+  showNodeInList(ctx, dev);
+  int opened = addNode(ctx, dev, OpenedBank, "PIANO");
+  nodes[addNode(ctx, opened, Preset, "Grand")].number = 1;
+  TreeNode& s = nodes[addNode(ctx, opened, SampleInBank, "C3")];
+  s.sampleNumber = 2, s.size = 1536, s.channels = 2, s.rate = 44100, s.frames = 22050, s.loops = 1;
+  EXPECT_EQ(t.views.rowTexts(0), Texts{"PIANO"});  // the device's own bank only
+  nodes.selectedNode = opened;
+  showNodeInList(ctx, opened);
+  EXPECT_EQ(t.views.columns, 7);
+  Texts rows;
+  for (const auto& row : t.views.rows) {
+    rows.emplace_back();
+    for (const std::string& cell : row.text)
+      rows.back() += cell + "|";
+  }
+  EXPECT_EQ(rows, (Texts{"Grand|P001||||||", "C3|S002|1.50 K|2|44100|0.50|Yes|"}));
+  TreeItem item = nodes[opened].treeItem;
+  removeChildren(ctx, dev, true);
+  EXPECT_EQ(nodes.count, dev + 1);  // no row of the opened bank is left behind
+  EXPECT_EQ(t.views.items.count(item), 0u);
+}
+
+TEST(FileNames, SeveralChosenFilesAreAFolderAndNamesOneFileIsAPath) {
+  const std::pair<std::string, Texts> cases[] = {
+      {std::string("C:\\a.wav\0", 10), {"C:\\a.wav"}},
+      {std::string("C:\\w\0b.wav\0a.wav\0\0", 19), {"C:\\w\\b.wav", "C:\\w\\a.wav"}},
+      {std::string("C:\\\0b.wav\0\0", 12), {"C:\\b.wav"}},
+      {std::string("C:\\w\0b.w", 8), {"C:\\w\\b.w"}},  // cut short: never read past it
+      {std::string(), {}}};
+  for (const auto& [buffer, paths] : cases)
+    EXPECT_EQ(SplitChosenFiles(buffer.data(), buffer.size()), paths) << buffer;
 }
 
 TEST_F(TreeTest, RefreshListsTheDeviceAgainFromScratchOnAWorker) {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/tree.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -28,7 +29,7 @@ TEST(Resources, PicturesAndIconsHaveTheShapesTheViewsTake) {
   EXPECT_EQ(shape(IDB_GLYPHS), "1536x9x8");  // a 6x9 cell for each of 256 codes
   EXPECT_EQ(shape(IDB_LCD_BACKGROUND), "365x228x8");
   EXPECT_EQ(shape(IDB_SPLASH), "200x120x8");
-  for (int type = 0; type < 18; ++type) {
+  for (int type = 0; type < kNodeTypeImages; ++type) {
     EXPECT_EQ(shape(kTreeBitmapIds[type]), "32x17x24") << "type " << type;
     HANDLE icon = LoadImageA(instance(), MAKEINTRESOURCEA(kListIconIds[type]), IMAGE_ICON, 0, 0, 0);
     EXPECT_NE(icon, nullptr) << "type " << type;

@@ -177,11 +177,15 @@ void ShellWindow::TearDown() {
 
 std::vector<std::string> ShellWindow::shownRows() {
   std::vector<std::string> out;
+  int columns = Header_GetItemCount(ListView_GetHeader(app->list));
   for (int row = 0; row < ListView_GetItemCount(app->list); ++row) {
-    char cells[3][64] = {};
-    for (int column = 0; column < 3; ++column)
-      ListView_GetItemText(app->list, row, column, cells[column], sizeof cells[column]);
-    out.push_back(std::string(cells[0]) + "|" + cells[1] + "|" + cells[2]);
+    std::string cells;
+    for (int column = 0; column < columns; ++column) {
+      char cell[64] = {};
+      ListView_GetItemText(app->list, row, column, cell, sizeof cell);
+      cells += (column ? "|" : "") + std::string(cell);
+    }
+    out.push_back(cells);
   }
   return out;
 }

@@ -1,14 +1,18 @@
 // Makes the demo disks: a fresh CD image from the program's template and,
 // when asked, a small ESi hard disk image for the simulated SCSI bus, each
-// with a few banks imported through the same code Korrin runs. Usage:
-//   korrin_make_demo OUTPUT.iso [HARDDISK.img]
+// with a few banks built from WAV files and imported through the same code
+// Korrin runs. Each bank's WAV files are in the folder of its name under
+// WAVS. Usage:
+//   korrin_make_demo WAVS OUTPUT.iso [HARDDISK.img]
+#include <dirent.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/context.h"
-#include "esifs/bank_file.h"
+#include "esifs/bank_builder.h"
 #include "esifs/bank_transfer.h"
 #include "media/cd_image_driver.h"
 #include "media/image_commands.h"
@@ -17,39 +21,20 @@
 
 namespace {
 
-struct DemoBank {
-  const char* name;
-  std::uint32_t bytes;
-};
+const char* const kBanks[] = {"GRAND PIANO", "STRING PADS", "DRUM KIT 808", "ANALOG BASS"};
 
-const DemoBank kBanks[] = {
-    {"GRAND PIANO", 1536 * 1024},
-    {"STRING PADS", 420 * 1024},
-    {"DRUM KIT 808", 96 * 1024 + 300},
-    {"ANALOG BASS", 40 * 1024},
-};
-
-// A bank file as Korrin exports one: an ESi identification, the name at
-// bytes 16-31 and 76-91, some varied data, chunk by chunk through the keystream.
-bool writeBankFile(const std::string& path, const DemoBank& bank) {
-  std::vector<std::uint8_t> data(bank.bytes);
-  for (std::uint32_t i = 0; i < bank.bytes; ++i) {
-    data[i] = static_cast<std::uint8_t>((i * 7 + (i >> 9)) & 0xFF);
+// The WAV files in a folder, in any order: the bank puts them in order.
+std::vector<std::string> wavFiles(const std::string& folder) {
+  std::vector<std::string> paths;
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      std::string name = entry->d_name;
+      if (name.size() > 4 && name.compare(name.size() - 4, 4, ".wav") == 0)
+        paths.push_back(folder + "/" + name);
+    }
+    closedir(dir);
   }
-  char name[17];
-  std::snprintf(name, sizeof name, "%-16s", bank.name);
-  std::memcpy(data.data(), "EMULATOR 3X     ", 16);
-  std::memcpy(data.data() + 16, name, 16);
-  std::memcpy(data.data() + kBankNameAt, name, 16);
-  for (std::uint32_t at = 0; at < bank.bytes; at += kBankChunkSize) {
-    std::uint32_t n = bank.bytes - at < kBankChunkSize ? bank.bytes - at : kBankChunkSize;
-    PrepareExportChunk(data.data() + at, n, at);
-  }
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f)
-    return false;
-  bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-  return std::fclose(f) == 0 && ok;
+  return paths;
 }
 
 // An empty ESi disk of 120 blocks of 64 KiB, as a sampler formats one, written
@@ -69,7 +54,7 @@ bool writeHardDisk(const std::string& path) {
 
 // Opens the image in the program's image driver, imports the demo banks and
 // prints them as Korrin lists them; false after a message.
-bool fillImage(PosixContext& program, const std::string& image) {
+bool fillImage(PosixContext& program, const std::string& wavs, const std::string& image) {
   Context& ctx = program.ctx;
   if (!AddImageFile(ctx, image)) {
     std::fprintf(stderr, "korrin_make_demo: cannot open %s\n", image.c_str());
@@ -81,19 +66,21 @@ bool fillImage(PosixContext& program, const std::string& image) {
       device = i;
   }
   listDevice(ctx, device, false);
-  std::string bankFile = image + ".bank.tmp";
-  for (const DemoBank& bank : kBanks) {
-    if (!writeBankFile(bankFile, bank))
+  for (const char* name : kBanks) {
+    BankPlan plan;
+    std::string why;
+    if (!PlanBank(program.files, wavFiles(wavs + "/" + name), name, &plan, &why) ||
+        plan.samples.empty()) {
+      std::fprintf(stderr, "korrin_make_demo: %s: %s\n", name, why.c_str());
       return false;
-    ctx.openFile = program.files.open(bankFile, FileOpen::ReadExisting);
+    }
     ctx.busy = 1;
-    ImportBank(ctx, device);
+    ImportNewBank(ctx, device, plan);
     if (!program.host.messages.empty()) {
       std::fprintf(stderr, "korrin_make_demo: %s\n", program.host.messages.back().c_str());
       return false;
     }
   }
-  program.files.remove(bankFile);
   // Read the disk back as Korrin will show it.
   listDevice(ctx, device, false);
   int banks = 0;
@@ -111,8 +98,8 @@ bool fillImage(PosixContext& program, const std::string& image) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2 && argc != 3) {
-    std::fprintf(stderr, "usage: korrin_make_demo OUTPUT.iso [HARDDISK.img]\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: korrin_make_demo WAVS OUTPUT.iso [HARDDISK.img]\n");
     return 2;
   }
   PosixContext program;
@@ -120,10 +107,10 @@ int main(int argc, char** argv) {
   addNode(ctx, 0, Root, ctx.programTitle.c_str());
   ctx.settingsKey = program.registry.createKey(kLocalMachine, "Software\\Brightfen\\Korrin\\demo");
   ctx.drivers.push_back(std::make_unique<CdImageDriver>(ctx));
-  if (!RegisterDiskOs(ctx, *ctx.drivers.back()) || !CreateImageFile(ctx, argv[1]) ||
-      !fillImage(program, argv[1]))
+  if (!RegisterDiskOs(ctx, *ctx.drivers.back()) || !CreateImageFile(ctx, argv[2]) ||
+      !fillImage(program, argv[1], argv[2]))
     return 1;
-  if (argc == 3 && (!writeHardDisk(argv[2]) || !fillImage(program, argv[2])))
+  if (argc == 4 && (!writeHardDisk(argv[3]) || !fillImage(program, argv[1], argv[3])))
     return 1;
   return 0;
 }
