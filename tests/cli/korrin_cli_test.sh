@@ -8,7 +8,13 @@ korrin=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
-"$2" demo.iso hd.img >/dev/null || exit 1
+# The demo's four banks, each from one WAV file made by sox.
+for bank in "GRAND PIANO" "STRING PADS" "DRUM KIT 808" "ANALOG BASS"; do mkdir -p "wavs/$bank"; done
+sox -n -r 44100 -b 16 -c 1 "wavs/GRAND PIANO/C3.wav" synth 1.5 sine 131 &&
+  sox -n -r 22050 -b 16 -c 2 "wavs/STRING PADS/Pad.wav" synth 2 sine 220 sine 330 &&
+  sox -n -r 44100 -b 16 -c 1 "wavs/DRUM KIT 808/Kick.wav" synth 0.4 sine 80 &&
+  sox -n -r 22050 -b 16 -c 1 "wavs/ANALOG BASS/Saw.wav" synth 1 sawtooth 55 &&
+  "$2" wavs demo.iso hd.img >/dev/null || exit 1
 failures=0
 tab=$(printf '\t')
 
@@ -29,10 +35,10 @@ says() {
   grep -qF -- "$1" err || { echo "FAIL: stderr lacks \"$1\": $(cat err)"; failures=$((failures + 1)); }
 }
 
-banks="B00${tab}GRAND PIANO${tab}1572864
-B01${tab}STRING PADS${tab}430080
-B02${tab}DRUM KIT 808${tab}98604
-B03${tab}ANALOG BASS${tab}40960"
+banks="B00${tab}GRAND PIANO${tab}143515
+B01${tab}STRING PADS${tab}187615
+B02${tab}DRUM KIT 808${tab}46495
+B03${tab}ANALOG BASS${tab}55315"
 cp hd.img before.img
 expect 0 "$banks" list hd.img
 expect 0 "$banks" list demo.iso
@@ -42,17 +48,17 @@ expect 0 "pads.e3x" export hd.img "string pads" pads.e3x
 cmp -s hd.img before.img || { echo "FAIL: list, check or export changed the image"; failures=$((failures + 1)); }
 
 # Writing commands, and the image they leave read back.
-expect 0 "B04${tab}DRUM KIT 808${tab}98604" import hd.img "02 DRUM KIT 808.e3x"
+expect 0 "B04${tab}DRUM KIT 808${tab}46495" import hd.img "02 DRUM KIT 808.e3x"
 expect 0 "" rename hd.img B04 "DRUMS AGAIN"
 expect 0 "" renumber hd.img "DRUMS AGAIN" 0
 expect 0 "" delete hd.img "STRING PADS"
-expect 0 "B00${tab}DRUMS AGAIN${tab}98604
-B01${tab}GRAND PIANO${tab}1572864
-B03${tab}DRUM KIT 808${tab}98604
-B04${tab}ANALOG BASS${tab}40960" list hd.img
+expect 0 "B00${tab}DRUMS AGAIN${tab}46495
+B01${tab}GRAND PIANO${tab}143515
+B03${tab}DRUM KIT 808${tab}46495
+B04${tab}ANALOG BASS${tab}55315" list hd.img
 expect 0 "" check hd.img
 expect 0 "" create new.iso
-expect 0 "B00${tab}STRING PADS${tab}430080" import new.iso pads.e3x
+expect 0 "B00${tab}STRING PADS${tab}187615" import new.iso pads.e3x
 "$korrin" export new.iso 0 again.e3x >/dev/null && cmp -s pads.e3x again.e3x ||
   { echo "FAIL: a bank came back changed"; failures=$((failures + 1)); }
 
