@@ -21,6 +21,7 @@ class NoViews : public Views {
   int listNode(int) override { return 0; }
   bool listIsSelected(int) override { return false; }
   void listDeleteAll() override {}
+  void listSetColumns(const ListColumn*, int) override {}
 
  private:
   TreeItem lastItem_ = kNoItem;
