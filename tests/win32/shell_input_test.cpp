@@ -1,0 +1,223 @@
+// The keys and Explorer drops, sent to the real window as Windows would send
+// them, running the same commands as the menus on a real disk image.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "audio/wav.h"
+#include "resources/resource_ids.h"
+#include "tests/support/disk_check.h"
+#include "tests/support/esi_image.h"
+#include "tests/win32/ui_driver.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+const Texts kBanks = {"PIANO|B00|68.35 K", "STRINGS|B01|29.29 K"};
+
+struct InputWindow : ShellWindow {
+  EsiImage disk;
+  std::string image;
+  int device = 0;
+  std::vector<std::string> boxes;  // texts of the message boxes answered
+
+  void SetUp() override {
+    ShellWindow::SetUp();
+    disk.addBank(0, "PIANO", MakeBankData(70000, "PIANO", 1));
+    disk.addBank(1, "STRINGS", MakeBankData(30000, "STRINGS", 2));
+    image = tempFile("HD0.img", disk.bytes);
+    onTree(nodeNamed("Disk image files"), CmdAdd, {choosePath(image)});
+    device = nodeNamed("HD0.img");
+    ASSERT_NE(device, 0);
+    expand(nodeNamed("Disk image files"));
+    select(device);
+    ASSERT_TRUE(idle());
+  }
+  void TearDown() override {
+    if (int open = nodeNamed("HD0.img"))
+      onTree(open, CmdRemove);
+    ShellWindow::TearDown();
+  }
+  DialogAction box() {
+    return [this](HWND d) {
+      char text[256] = {};
+      GetDlgItemTextA(d, 0xFFFF, text, sizeof text);
+      boxes.push_back(text);
+      PostMessageA(d, WM_COMMAND, IDOK, 0);
+    };
+  }
+  void key(HWND view, int rowSelected, WORD vk, bool control = false) {
+    if (rowSelected >= 0) {
+      ListView_SetItemState(app->list, -1, 0, LVIS_SELECTED);
+      ListView_SetItemState(app->list, rowSelected, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    BYTE keys[256] = {};
+    keys[VK_CONTROL] = control ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PostMessageA(view, WM_KEYDOWN, vk, 1);
+    pumpUntil([] { return false; }, 200);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    idle();
+  }
+  // Drops the files at the middle of the node's tree item, or on the list for 0.
+  void drop(int node, const std::vector<std::string>& files) {
+    RECT r;
+    HWND view = node ? app->tree : app->list;
+    if (node)
+      TreeView_GetItemRect(app->tree, item(node), &r, TRUE);
+    else
+      GetClientRect(app->list, &r);
+    POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    MapWindowPoints(view, app->window, &at, 1);
+    std::string names;
+    for (const std::string& f : files)
+      names += f + '\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 1);
+    auto* head = static_cast<DROPFILES*>(GlobalLock(memory));
+    *head = DROPFILES{sizeof(DROPFILES), at, FALSE, FALSE};
+    std::memcpy(head + 1, names.data(), names.size());
+    GlobalUnlock(memory);
+    PostMessageA(app->window, WM_DROPFILES, WPARAM(memory), 0);
+    pumpUntil([] { return false; }, 200);
+    idle();
+  }
+};
+
+TEST_F(InputWindow, KeysRunTheMenuCommands) {
+  std::string renamed;
+  struct Case {
+    const char* what;
+    bool onTree;
+    int row;  // selected first; -1 keeps the selection
+    WORD vk;
+    bool control, busy;
+    std::deque<DialogAction> answers;
+    Texts rows;
+  } cases[] = {
+      {"Enter opens", false, 0, VK_RETURN, false, false, {}, {}},
+      {"Backspace goes back", false, -1, VK_BACK, false, false, {}, kBanks},
+      {"F2 renames",
+       false,
+       1,
+       VK_F2,
+       false,
+       false,
+       {[&](HWND d) {
+         renamed = windowText(GetDlgItem(d, IDC_BANK_NAME));
+         SetDlgItemTextA(d, IDC_BANK_NAME, "CELLO");
+         PostMessageA(d, WM_COMMAND, IDOK, 0);
+       }},
+       {kBanks[0], "CELLO|B01|29.29 K"}},
+      {"busy, Delete does nothing",
+       false,
+       0,
+       VK_DELETE,
+       false,
+       true,
+       {},
+       {kBanks[0], "CELLO|B01|29.29 K"}},
+      {"Delete deletes", false, 0, VK_DELETE, false, false, {}, {"CELLO|B01|29.29 K"}},
+      {"F5 lists again", true, -1, VK_F5, false, false, {}, {"CELLO|B01|29.29 K"}},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    answerWith(std::move(c.answers));
+    ctx().busy = c.busy;
+    key(c.onTree ? app->tree : app->list, c.row, c.vk, c.control);
+    ctx().busy = 0;
+    if (c.vk == VK_RETURN) {
+      EXPECT_EQ(ctx().nodes[ctx().nodes.selectedNode].type, OpenedBank);
+      continue;
+    }
+    EXPECT_EQ(shownRows(), c.rows);
+  }
+  EXPECT_EQ(renamed, "STRINGS");
+  EXPECT_TRUE(workerTexts.empty());
+
+  // Ctrl+A selects every row; the context-menu key opens the rows' menu.
+  onTree(device, CmdImportEmptyBank);
+  key(app->list, 0, 'A', true);
+  EXPECT_EQ(ListView_GetSelectedCount(app->list), 2u);
+  SendMessageA(app->window, WM_CONTEXTMENU, WPARAM(app->list), -1);
+  ASSERT_FALSE(opened.empty());
+  EXPECT_EQ(opened.back().enabled, (std::vector<UINT>{CmdBankProperties}));
+}
+
+TEST_F(InputWindow, DropsRunTheMenuCommands) {
+  Bytes brass = MakeBankData(20000, "BRASS", 3);
+  WavHeader h = MakeWavHeader(1, 22050, 16, 1000);
+  Bytes wav(h.bytes, h.bytes + kWavHeaderSize);
+  wav.resize(wav.size() + 2000, 0x11);
+  std::string bank = tempFile("korrin_brass.e3x", MakeBankFile(brass));
+  std::string wavs[] = {tempFile("korrin_a.wav", wav), tempFile("korrin_b.wav", wav)};
+  EsiImage other;
+  std::string secondImage = tempFile("HD1.img", other.bytes);
+  auto name = [](HWND d) {
+    SetDlgItemTextA(d, IDC_BANK_NAME, "WAVS");
+    PostMessageA(d, WM_COMMAND, IDOK, 0);
+  };
+  struct Case {
+    const char* what;
+    int node;  // 0: the list
+    std::vector<std::string> files;
+    bool busy;
+    std::deque<DialogAction> answers;
+    Texts rows, boxes;
+  } cases[] = {
+      {"bank file on the disk",
+       device,
+       {bank},
+       false,
+       {},
+       {kBanks[0], kBanks[1], "BRASS|B02|19.53 K"},
+       {}},
+      {"WAV files on the list",
+       0,
+       {wavs[0], wavs[1]},
+       false,
+       {name},
+       {kBanks[0], kBanks[1], "BRASS|B02|19.53 K", "WAVS|B03|14.94 K"},
+       {}},
+      {"busy",
+       device,
+       {bank},
+       true,
+       {box()},
+       {},
+       {"Korrin is busy and cannot take korrin_brass.e3x now"}},
+      {"no target",
+       nodeNamed("Disk image files"),
+       {bank, wavs[0]},
+       false,
+       {box()},
+       {},
+       {"Korrin cannot take korrin_brass.e3x, korrin_a.wav there"}},
+      {"image file", nodeNamed("Disk image files"), {secondImage}, false, {}, {}, {}},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    boxes.clear();
+    answerWith(std::move(c.answers));
+    ctx().busy = c.busy;
+    drop(c.node, c.files);
+    ctx().busy = 0;
+    if (!c.rows.empty()) {
+      EXPECT_EQ(shownRows(), c.rows);
+    }
+    EXPECT_EQ(boxes, c.boxes);
+  }
+  EXPECT_NE(nodeNamed("HD1.img"), 0);
+  EXPECT_TRUE(workerTexts.empty());
+  std::uint16_t block = swap16(ctx().nodes[nodeNamed("BRASS")].bankWord);
+  onTree(device, CmdRemove);
+  onTree(nodeNamed("HD1.img"), CmdRemove);
+  disk.bytes = readFile(image);
+  disk.info = ReadDiskInfo(disk.bytes.data());
+  EXPECT_EQ(CheckDiskConsistency(disk.bytes), "");
+  EXPECT_EQ(disk.bankData(block, 20000), brass);
+}
+
+}  // namespace
