@@ -35,11 +35,6 @@ struct InputWindow : ShellWindow {
     select(device);
     ASSERT_TRUE(idle());
   }
-  void TearDown() override {
-    if (int open = nodeNamed("HD0.img"))
-      onTree(open, CmdRemove);
-    ShellWindow::TearDown();
-  }
   DialogAction box() {
     return [this](HWND d) {
       char text[256] = {};
@@ -88,51 +83,39 @@ struct InputWindow : ShellWindow {
 
 TEST_F(InputWindow, KeysRunTheMenuCommands) {
   std::string renamed;
+  DialogAction rename = [&](HWND d) {
+    renamed = windowText(GetDlgItem(d, IDC_BANK_NAME));
+    SetDlgItemTextA(d, IDC_BANK_NAME, "CELLO");
+    PostMessageA(d, WM_COMMAND, IDOK, 0);
+  };
+  const Texts renamedRows = {kBanks[0], "CELLO|B01|29.29 K"}, opened = {};
   struct Case {
-    const char* what;
     bool onTree;
     int row;  // selected first; -1 keeps the selection
     WORD vk;
-    bool control, busy;
-    std::deque<DialogAction> answers;
-    Texts rows;
+    bool busy;
+    DialogAction answer;
+    Texts rows;  // none: the bank is open
   } cases[] = {
-      {"Enter opens", false, 0, VK_RETURN, false, false, {}, {}},
-      {"Backspace goes back", false, -1, VK_BACK, false, false, {}, kBanks},
-      {"F2 renames",
-       false,
-       1,
-       VK_F2,
-       false,
-       false,
-       {[&](HWND d) {
-         renamed = windowText(GetDlgItem(d, IDC_BANK_NAME));
-         SetDlgItemTextA(d, IDC_BANK_NAME, "CELLO");
-         PostMessageA(d, WM_COMMAND, IDOK, 0);
-       }},
-       {kBanks[0], "CELLO|B01|29.29 K"}},
-      {"busy, Delete does nothing",
-       false,
-       0,
-       VK_DELETE,
-       false,
-       true,
-       {},
-       {kBanks[0], "CELLO|B01|29.29 K"}},
-      {"Delete deletes", false, 0, VK_DELETE, false, false, {}, {"CELLO|B01|29.29 K"}},
-      {"F5 lists again", true, -1, VK_F5, false, false, {}, {"CELLO|B01|29.29 K"}},
+      // clang-format off
+      {false,  0, VK_RETURN, false, nullptr, opened},
+      {false, -1, VK_BACK,   false, nullptr, kBanks},
+      {false,  1, VK_F2,     false, rename,  renamedRows},
+      {false,  0, VK_DELETE, true,  nullptr, renamedRows},  // busy: nothing
+      {false,  0, VK_DELETE, false, nullptr, {renamedRows[1]}},
+      {true,  -1, VK_F5,     false, nullptr, {renamedRows[1]}},
+      // clang-format on
   };
   for (Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    answerWith(std::move(c.answers));
+    SCOPED_TRACE(c.vk);
+    answerWith(c.answer ? std::deque<DialogAction>{c.answer} : std::deque<DialogAction>{});
     ctx().busy = c.busy;
-    key(c.onTree ? app->tree : app->list, c.row, c.vk, c.control);
+    key(c.onTree ? app->tree : app->list, c.row, c.vk);
     ctx().busy = 0;
-    if (c.vk == VK_RETURN) {
-      EXPECT_EQ(ctx().nodes[ctx().nodes.selectedNode].type, OpenedBank);
-      continue;
+    EXPECT_EQ(ctx().nodes[ctx().nodes.selectedNode].type == OpenedBank, c.rows.empty());
+    if (!c.rows.empty()) {
+      EXPECT_EQ(shownRows(), c.rows);
     }
-    EXPECT_EQ(shownRows(), c.rows);
   }
   EXPECT_EQ(renamed, "STRINGS");
   EXPECT_TRUE(workerTexts.empty());
@@ -142,8 +125,9 @@ TEST_F(InputWindow, KeysRunTheMenuCommands) {
   key(app->list, 0, 'A', true);
   EXPECT_EQ(ListView_GetSelectedCount(app->list), 2u);
   SendMessageA(app->window, WM_CONTEXTMENU, WPARAM(app->list), -1);
-  ASSERT_FALSE(opened.empty());
-  EXPECT_EQ(opened.back().enabled, (std::vector<UINT>{CmdBankProperties}));
+  ASSERT_FALSE(this->opened.empty());
+  EXPECT_EQ(this->opened.back().enabled, (std::vector<UINT>{CmdBankProperties}));
+  onTree(device, CmdRemove);  // the next test opens the file again
 }
 
 TEST_F(InputWindow, DropsRunTheMenuCommands) {
@@ -152,55 +136,33 @@ TEST_F(InputWindow, DropsRunTheMenuCommands) {
   Bytes wav(h.bytes, h.bytes + kWavHeaderSize);
   wav.resize(wav.size() + 2000, 0x11);
   std::string bank = tempFile("korrin_brass.e3x", MakeBankFile(brass));
-  std::string wavs[] = {tempFile("korrin_a.wav", wav), tempFile("korrin_b.wav", wav)};
-  EsiImage other;
-  std::string secondImage = tempFile("HD1.img", other.bytes);
-  auto name = [](HWND d) {
+  std::string a = tempFile("korrin_a.wav", wav), b = tempFile("korrin_b.wav", wav);
+  std::string hd1 = tempFile("HD1.img", EsiImage().bytes);
+  DialogAction name = [](HWND d) {
     SetDlgItemTextA(d, IDC_BANK_NAME, "WAVS");
     PostMessageA(d, WM_COMMAND, IDOK, 0);
   };
+  int images = nodeNamed("Disk image files");
+  const Texts withBrass = {kBanks[0], kBanks[1], "BRASS|B02|19.53 K"};
   struct Case {
-    const char* what;
     int node;  // 0: the list
     std::vector<std::string> files;
     bool busy;
-    std::deque<DialogAction> answers;
+    DialogAction answer;
     Texts rows, boxes;
   } cases[] = {
-      {"bank file on the disk",
-       device,
-       {bank},
-       false,
-       {},
-       {kBanks[0], kBanks[1], "BRASS|B02|19.53 K"},
-       {}},
-      {"WAV files on the list",
-       0,
-       {wavs[0], wavs[1]},
-       false,
-       {name},
-       {kBanks[0], kBanks[1], "BRASS|B02|19.53 K", "WAVS|B03|14.94 K"},
-       {}},
-      {"busy",
-       device,
-       {bank},
-       true,
-       {box()},
-       {},
-       {"Korrin is busy and cannot take korrin_brass.e3x now"}},
-      {"no target",
-       nodeNamed("Disk image files"),
-       {bank, wavs[0]},
-       false,
-       {box()},
-       {},
-       {"Korrin cannot take korrin_brass.e3x, korrin_a.wav there"}},
-      {"image file", nodeNamed("Disk image files"), {secondImage}, false, {}, {}, {}},
+      // clang-format off
+      {device, {bank}, false, nullptr, withBrass, {}},
+      {0, {a, b}, false, name, {withBrass[0], withBrass[1], withBrass[2], "WAVS|B03|14.94 K"}, {}},
+      {device, {bank}, true, box(), {}, {"Korrin is busy and cannot take korrin_brass.e3x now"}},
+      {images, {bank, a}, false, box(), {}, {"Korrin cannot take korrin_brass.e3x, korrin_a.wav there"}},
+      {images, {hd1}, false, nullptr, {}, {}},
+      // clang-format on
   };
   for (Case& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.files[0]);
     boxes.clear();
-    answerWith(std::move(c.answers));
+    answerWith(c.answer ? std::deque<DialogAction>{c.answer} : std::deque<DialogAction>{});
     ctx().busy = c.busy;
     drop(c.node, c.files);
     ctx().busy = 0;
