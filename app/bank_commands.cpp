@@ -133,12 +133,11 @@ std::string lower(std::string s) {
   return s;
 }
 
-// The WAV files and the bank's name, then the plan; false when cancelled or
+// The bank's name for the WAV files, then the plan; false when cancelled or
 // after the message that refuses a file.
-bool planFromWav(ShellContext& ctx, BankPlan* plan) {
+bool planFromWav(ShellContext& ctx, const std::vector<std::string>& paths, BankPlan* plan) {
   ShellUi* ui = ctx.shell.ui;
-  std::vector<std::string> paths;
-  if (!ui || !ui->chooseFiles(FileDialog::NewBankWavFiles, &paths) || paths.empty())
+  if (!ui || paths.empty())
     return false;
   // Samples of one instrument are often kept in a folder of that name.
   std::string folder = FolderOf(paths[0]);
@@ -225,8 +224,14 @@ void ExtractSamplesCommand(ShellContext& ctx, int target, bool all) {
 }
 
 void NewBankFromWavCommand(ShellContext& ctx, int deviceNode) {
+  std::vector<std::string> paths;
+  if (ctx.shell.ui && ctx.shell.ui->chooseFiles(FileDialog::NewBankWavFiles, &paths))
+    NewBankFromWavFiles(ctx, deviceNode, paths);
+}
+
+void NewBankFromWavFiles(ShellContext& ctx, int deviceNode, const std::vector<std::string>& paths) {
   auto plan = std::make_shared<BankPlan>();
-  if (!planFromWav(ctx, plan.get()))
+  if (!planFromWav(ctx, paths, plan.get()))
     return;
   if (deviceNode != 0) {
     ctx.busy = 1;

@@ -2,6 +2,9 @@
 // The commands on what a bank holds: opening a bank on a disk or in a bank
 // file to list its presets and samples, extracting its samples as WAV files,
 // and building a new bank from WAV files onto a disk or into a bank file.
+#include <string>
+#include <vector>
+
 struct ShellContext;
 
 // Shows the bank node's presets and samples under its device and selects them.
@@ -14,3 +17,5 @@ void ExtractSamplesCommand(ShellContext& ctx, int target, bool all);
 // WAV files and a name chosen in dialogs, then the bank onto the device
 // through Import Bank on a worker, or (device 0) into a bank file.
 void NewBankFromWavCommand(ShellContext& ctx, int deviceNode);
+// The same with the WAV files already chosen (dropped on the device).
+void NewBankFromWavFiles(ShellContext& ctx, int deviceNode, const std::vector<std::string>& paths);

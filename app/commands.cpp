@@ -287,14 +287,14 @@ bool treeBeginLabelEdit(ShellContext& ctx) {
 }
 
 void treeRightClick(ShellContext& ctx) {
+  int n = nodeByTreeItem(ctx, ctx.views.treeHotItem());
+  treeContextMenu(ctx, n != 0 ? n : ctx.nodes.selectedNode);
+}
+
+void treeContextMenu(ShellContext& ctx, int n) {
   ShellState& s = ctx.shell;
   s.lastView = View::Tree;
-  if (ctx.busy)
-    return;
-  int n = nodeByTreeItem(ctx, ctx.views.treeHotItem());
-  if (n == 0)
-    n = ctx.nodes.selectedNode;
-  if (!ctx.nodes.valid(n))
+  if (ctx.busy || !ctx.nodes.valid(n))
     return;
   s.menuNode = n;
   s.selectedCount = 1;

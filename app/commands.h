@@ -193,6 +193,9 @@ struct ShellState {
   // Mouse-wheel notches, away from the user counting up.
   int wheelCount = 0;
   MenuEnables menus;  // as last set by updateMenus
+  // Set while a key opens a context menu: it opens at the selection, not
+  // at the mouse.
+  bool menuAtSelection = false;
   // The bank file shown by the opened bank under the root, if any.
   std::string openedBankFile;
   ShellUi* ui = nullptr;
@@ -217,6 +220,8 @@ void treeSelectionChanged(ShellContext& ctx, TreeItem item);
 bool treeItemExpanding(ShellContext& ctx, TreeItem item, bool expanding);
 bool treeBeginLabelEdit(ShellContext& ctx);
 void treeRightClick(ShellContext& ctx);
+// The context menu of the tree's node n.
+void treeContextMenu(ShellContext& ctx, int n);
 bool listBeginLabelEdit(ShellContext& ctx);
 // Opens the bank a double click lands on.
 void listDoubleClick(ShellContext& ctx);

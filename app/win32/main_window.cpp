@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include <shellapi.h>
+
+#include "app/shell_input.h"
 #include "app/startup.h"
 #include "resources/resource_ids.h"
 #include "scsi/aspi_transport.h"
@@ -92,6 +95,51 @@ void onMouseWheel(MainWindow& app, WPARAM wp) {
   bool down = countWheelNotch(app.ctx.shell, GET_WHEEL_DELTA_WPARAM(wp));
   MessageBeep(MB_OK);
   SendMessageA(app.list, WM_VSCROLL, down ? SB_LINEDOWN : SB_LINEUP, 0);
+}
+
+// Shift+F10 and the context-menu key (at -1, -1); a mouse's right click
+// arrives as the views' own notification instead.
+void onContextMenu(MainWindow& app, HWND view, LPARAM at) {
+  if (at != -1 || (view != app.tree && view != app.list))
+    return;
+  contextMenuKey(app.ctx, view == app.list ? View::List : View::Tree);
+}
+
+// The node under a drop: the tree's item there, or what the list shows.
+int dropTarget(MainWindow& app, POINT at) {
+  MapWindowPoints(app.window, app.tree, &at, 1);
+  RECT tree;
+  GetClientRect(app.tree, &tree);
+  if (PtInRect(&tree, at)) {
+    TVHITTESTINFO hit = {};
+    hit.pt = at;
+    HTREEITEM item = TreeView_HitTest(app.tree, &hit);
+    return item && (hit.flags & TVHT_ONITEM)
+               ? nodeByTreeItem(app.ctx, reinterpret_cast<TreeItem>(item))
+               : 0;
+  }
+  MapWindowPoints(app.tree, app.list, &at, 1);
+  RECT list;
+  GetClientRect(app.list, &list);
+  return PtInRect(&list, at) ? app.ctx.nodes.selectedNode : 0;
+}
+
+void onDropFiles(MainWindow& app, HDROP drop) {
+  std::vector<std::string> paths;
+  UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    // Lengths come from the dropping program: ask, then read no more.
+    UINT length = DragQueryFileA(drop, i, nullptr, 0);
+    std::string path(length + 1, '\0');
+    UINT got = DragQueryFileA(drop, i, &path[0], length + 1);
+    path.resize(std::min(got, length));
+    if (!path.empty())
+      paths.push_back(path);
+  }
+  POINT at = {};
+  int node = DragQueryPoint(drop, &at) ? dropTarget(app, at) : 0;
+  DragFinish(drop);
+  dropFiles(app.ctx, node, paths);
 }
 
 }  // namespace
@@ -198,6 +246,7 @@ void createMainWindows(MainWindow& app, int show) {
   initTreeViews(app);
   SetListViewMode(app, 1);
   EnableWindow(ListView_GetHeader(app.list), FALSE);
+  DragAcceptFiles(app.window, TRUE);
   updateMenus(app.ctx, 0);
   ShowWindow(app.window, show);
   UpdateWindow(app.window);
@@ -267,6 +316,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp)
       return 0;
     case WM_NOTIFY:
       return onViewNotify(*app, *reinterpret_cast<NMHDR*>(lp));
+    case WM_CONTEXTMENU:
+      onContextMenu(*app, reinterpret_cast<HWND>(wp), lp);
+      return 0;
+    case WM_DROPFILES:
+      onDropFiles(*app, reinterpret_cast<HDROP>(wp));
+      return 0;
     case WM_COMMAND:
       if (runCommand(app->ctx, LOWORD(wp), static_cast<std::intptr_t>(lp)))
         return 0;

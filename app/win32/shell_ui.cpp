@@ -4,6 +4,25 @@
 #include "app/win32/main_window.h"
 #include "esifs/win32/bank_dialogs.h"
 
+namespace {
+
+// The screen point just inside the selected item of the view last used.
+POINT selectionPoint(MainWindow& app) {
+  RECT r = {};
+  HWND view = app.ctx.shell.lastView == View::List ? app.list : app.tree;
+  if (view == app.list) {
+    int row = ListView_GetNextItem(app.list, -1, LVNI_SELECTED);
+    ListView_GetItemRect(app.list, row, &r, LVIR_LABEL);
+  } else {
+    TreeView_GetItemRect(app.tree, TreeView_GetSelection(app.tree), &r, TRUE);
+  }
+  POINT at = {r.left, r.top};
+  ClientToScreen(view, &at);
+  return at;
+}
+
+}  // namespace
+
 void MainWindow::applyMenus(const MenuEnables& menus) {
   if (!contextMenus)
     return;
@@ -19,6 +38,8 @@ int MainWindow::trackContextMenu(int subMenu) {
     return 0;
   POINT at;
   GetCursorPos(&at);
+  if (ctx.shell.menuAtSelection)
+    at = selectionPoint(*this);
   return TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
                         at.x + 8, at.y + 8, 0, window, nullptr);
 }

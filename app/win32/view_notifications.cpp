@@ -1,5 +1,6 @@
 // The main window's handling of its two views' notifications: each one
 // translated into the shell's rule for it.
+#include "app/shell_input.h"
 #include "app/win32/main_window.h"
 
 namespace {
@@ -52,6 +53,25 @@ LRESULT onListDoubleClick(MainWindow& app, const NMHDR&) {
   return 0;
 }
 
+ShellKey keyOf(WORD virtualKey) {
+  return keyFor(virtualKey, GetKeyState(VK_CONTROL) < 0);
+}
+
+LRESULT onListKeyDown(MainWindow& app, const NMHDR& header) {
+  ShellKey key = keyOf(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey);
+  if (pressKey(app.ctx, View::List, key) && key == ShellKey::SelectAll)
+    ListView_SetItemState(app.list, -1, LVIS_SELECTED, LVIS_SELECTED);
+  return 0;
+}
+
+LRESULT onTreeKeyDown(MainWindow& app, const NMHDR& header) {
+  ShellKey key = keyOf(reinterpret_cast<const NMTVKEYDOWN&>(header).wVKey);
+  // The tree itself already goes to the parent item on Backspace.
+  if (key != ShellKey::Back)
+    pressKey(app.ctx, View::Tree, key);
+  return 0;
+}
+
 struct Route {
   UINT code;
   Handler handler;
@@ -69,6 +89,7 @@ constexpr Route kTreeRoutes[] = {
     {TVN_BEGINLABELEDITA, onTreeBeginLabelEdit},
     {TVN_BEGINLABELEDITW, onTreeBeginLabelEdit},
     {NM_RCLICK, onTreeRightClick},
+    {TVN_KEYDOWN, onTreeKeyDown},
     {NM_SETFOCUS, answerZero},
     {NM_KILLFOCUS, answerZero},
 };
@@ -78,6 +99,7 @@ constexpr Route kListRoutes[] = {
     {LVN_BEGINLABELEDITW, onListBeginLabelEdit},
     {NM_RCLICK, onListRightClick},
     {NM_DBLCLK, onListDoubleClick},
+    {LVN_KEYDOWN, onListKeyDown},
 };
 
 template <std::size_t N>

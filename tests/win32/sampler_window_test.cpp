@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "audio/wav.h"
+#include "resources/resource_ids.h"
 #include "tests/win32/ui_driver.h"
 
 namespace {
@@ -44,6 +45,28 @@ TEST_F(SeededSamplerWindow, ListsTheSamplesOfASimulatedSampler) {
   select(sampler);
   ASSERT_TRUE(idle());
   EXPECT_EQ(shownRows(), (std::vector<std::string>{"Kick|S001|1.95 K", "Strings|S003|3.90 K"}));
+}
+
+// WAV files dropped on the sampler go to its free numbers; Enter shows a
+// sample's properties and Del deletes it, as their menu items do.
+TEST_F(SeededSamplerWindow, DroppedWavFilesTakeTheFreeNumbersAndKeysActOnSamples) {
+  int sampler = firstChild(ctx(), nodeNamed("Samplers"));
+  ASSERT_NE(sampler, 0);
+  select(sampler);
+  ASSERT_TRUE(idle());
+  drop(sampler, {tempFile("pad.wav", wavFile(1, 500)), tempFile("hat.wav", wavFile(2, 500))});
+  EXPECT_EQ(shownRows(), (std::vector<std::string>{"Kick|S001|1.95 K", "pad|S002|1000 bytes",
+                                                   "Strings|S003|3.90 K", "hat|S004|1.95 K"}));
+  std::string shown;
+  answerWith({[&](HWND d) {
+    shown = windowText(GetDlgItem(d, IDC_SAMPLE_NAME));
+    PostMessageA(d, WM_COMMAND, IDOK, 0);
+  }});
+  key(app->list, 3, VK_RETURN);
+  EXPECT_EQ(shown, "hat");
+  key(app->list, 0, VK_DELETE);
+  EXPECT_EQ(shownRows().size(), 3u);
+  EXPECT_TRUE(workerTexts.empty());
 }
 
 // A sampler that never completes TEST UNIT READY costs one message, and the

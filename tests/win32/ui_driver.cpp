@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 #include <dlgs.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <fstream>
@@ -242,6 +243,43 @@ int ShellWindow::nodeNamed(const std::string& name) {
     if (ctx().nodes[i].name == name)
       return i;
   return 0;
+}
+
+void ShellWindow::key(HWND view, int rowSelected, WORD vk, bool control) {
+  if (rowSelected >= 0) {
+    ListView_SetItemState(app->list, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(app->list, rowSelected, LVIS_SELECTED, LVIS_SELECTED);
+  }
+  BYTE keys[256] = {};
+  keys[VK_CONTROL] = control ? 0x80 : 0;
+  SetKeyboardState(keys);
+  PostMessageA(view, WM_KEYDOWN, vk, 1);
+  pumpUntil([] { return false; }, 200);
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  idle();
+}
+
+void ShellWindow::drop(int node, const std::vector<std::string>& files) {
+  RECT r;
+  HWND view = node ? app->tree : app->list;
+  if (node)
+    TreeView_GetItemRect(app->tree, item(node), &r, TRUE);
+  else
+    GetClientRect(app->list, &r);
+  POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  MapWindowPoints(view, app->window, &at, 1);
+  std::string names;
+  for (const std::string& f : files)
+    names += f + '\0';
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 1);
+  auto* head = static_cast<DROPFILES*>(GlobalLock(memory));
+  *head = DROPFILES{sizeof(DROPFILES), at, FALSE, FALSE};
+  std::memcpy(head + 1, names.data(), names.size());
+  GlobalUnlock(memory);
+  PostMessageA(app->window, WM_DROPFILES, WPARAM(memory), 0);
+  pumpUntil([] { return false; }, 200);
+  idle();
 }
 
 BOOL CALLBACK ShellWindow::answerWorkerBox(HWND window, LPARAM self) {

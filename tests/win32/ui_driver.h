@@ -66,6 +66,11 @@ class ShellWindow : public ::testing::Test {
   // The answers of the modal dialogs and message boxes that open next.
   void answerWith(std::deque<DialogAction> answers) { actions = std::move(answers); }
   int nodeNamed(const std::string& name);
+  // Posts the key to the view, with Ctrl held for control, the row selected first.
+  void key(HWND view, int rowSelected, WORD vk, bool control = false);
+  // Drops the files from Explorer at the middle of the node's tree item, or
+  // on the list for 0.
+  void drop(int node, const std::vector<std::string>& files);
 
   std::unique_ptr<MainWindow> app;
   // Set before SetUp: the real SCSI disk and sampler drivers over the ASPI
