@@ -233,7 +233,12 @@ bool runCommand(ShellContext& ctx, int command, std::intptr_t extra) {
       }
       break;
     case CmdDeleteBank:
-      if (auto hook = hooks.deleteBank)
+      // A key press must not cost a bank: Delete asks first, from the key
+      // and the menu alike.
+      if (auto hook = hooks.deleteBank;
+          hook && ctx.nodes.valid(target) &&
+          ctx.host.askOkCancel("Delete bank " + BankNumberText(ctx.nodes[target].number) + " " +
+                               ctx.nodes[target].name + "?"))
         startBusyWorker(ctx, [&ctx, hook, target] { hook(ctx, target); });
       break;
     case CmdRenameBank:
@@ -252,7 +257,8 @@ bool runCommand(ShellContext& ctx, int command, std::intptr_t extra) {
       openDialog(ctx, SamplePropertiesDialog, target);
       break;
     case CmdDeleteSample:
-      if (hooks.deleteSamples)
+      if (hooks.deleteSamples &&
+          ctx.host.askOkCancel("Delete the selected samples from the sampler's memory?"))
         hooks.deleteSamples(ctx);
       break;
     case CmdReceiveSample:

@@ -75,7 +75,7 @@ TEST_F(ShellWindow, BankCommandsOnARealImageFile) {
                        PostMessageA(d, WM_COMMAND, IDOK, 0);
                      }}));
   EXPECT_EQ(seen, "PAD/LEAD?#2, B00 of 100");
-  ASSERT_TRUE(onRows({0}, CmdDeleteBank));  // the empty bank, listed first now
+  ASSERT_TRUE(onRows({0}, CmdDeleteBank, {answerOk}));  // the empty bank, listed first now
   // An image can be written: the whole Bank menu is offered.
   EXPECT_EQ(opened.back().enabled,
             (std::vector<UINT>{CmdOpenBank, CmdExportBank, CmdDeleteBank, CmdRenameBank,

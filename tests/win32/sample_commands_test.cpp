@@ -69,7 +69,7 @@ TEST_F(SampleCommandsWindow, SendListDescribeReceiveAndDelete) {
   EXPECT_EQ(offered, "Pad_2");
   EXPECT_EQ(readFile(out), file);
 
-  ASSERT_TRUE(onRows({0}, CmdDeleteSample));
+  ASSERT_TRUE(onRows({0}, CmdDeleteSample, {answerOk}));
   EXPECT_EQ(shownRows(), std::vector<std::string>{});
   EXPECT_TRUE(workerTexts.empty());
 }

@@ -64,6 +64,7 @@ TEST_F(SeededSamplerWindow, DroppedWavFilesTakeTheFreeNumbersAndKeysActOnSamples
   }});
   key(app->list, 3, VK_RETURN);
   EXPECT_EQ(shown, "hat");
+  answerWith({answerOk});
   key(app->list, 0, VK_DELETE);
   EXPECT_EQ(shownRows().size(), 3u);
   EXPECT_TRUE(workerTexts.empty());

@@ -62,7 +62,8 @@ TEST_F(InputWindow, KeysRunTheMenuCommands) {
       {false, -1, VK_BACK,   false, nullptr, kBanks},
       {false,  1, VK_F2,     false, rename,  renamedRows},
       {false,  0, VK_DELETE, true,  nullptr, renamedRows},  // busy: nothing
-      {false,  0, VK_DELETE, false, nullptr, {renamedRows[1]}},
+      {false,  0, VK_DELETE, false, nullptr, renamedRows},  // the question cancelled
+      {false,  0, VK_DELETE, false, answerOk, {renamedRows[1]}},
       {true,  -1, VK_F5,     false, nullptr, {renamedRows[1]}},
       // clang-format on
   };

@@ -31,6 +31,10 @@ Bytes readFile(const std::string& path);
 using DialogAction = std::function<void(HWND dialog)>;
 // Answers a file dialog with a path, as a user typing it would.
 DialogAction choosePath(const std::string& path);
+// Answers a question or message with OK.
+inline void answerOk(HWND dialog) {
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
 
 // What a context menu showed when it opened.
 struct OpenedMenu {
