@@ -46,7 +46,6 @@ int main() {
     BenchFail("no temporary folder");
   const std::string dir = folder;
   const std::string imagePath = dir + "/bench.iso";
-  const std::string plainPath = dir + "/plain.bin";
 
   EsiLayout layout;
   layout.blockCount = 1100;  // 64 KiB blocks: room for the bank
@@ -81,21 +80,28 @@ int main() {
   for (int round = 0; round < kRounds; ++round) {
     // Into new files, as into a fresh folder: replacing files costs the file
     // system more than writing them.
-    std::system(("rm -f " + dir + "/0*.wav " + plainPath).c_str());
+    std::system(("rm -f " + dir + "/0*.wav " + dir + "/plain*").c_str());
     auto start = std::chrono::steady_clock::now();
     std::unique_ptr<BankBytes> bytes = OpenBankOnDisk(ctx, bank);
     BankContents contents;
     if (!bytes || !ReadBankContents(*bytes, &contents) || contents.damaged ||
         contents.samples.size() != kSamples)
       BenchFail("the bank does not list");
-    audioBytes = 0;
     for (const BankSample& s : contents.samples) {
       if (!ExtractSample(ctx, *bytes, s, dir + "/" + ExtractFileName(s)))
         BenchFail("extraction failed");
-      audioBytes += std::uint64_t{s.frames} * s.channels * 2;
     }
     extracts.push_back(SecondsSince(start));
-    plains.push_back(PlainCopy(imagePath, 0, audioBytes, plainPath, 0, true));
+    // The same bytes into as many new files, each sample's from the image.
+    audioBytes = 0;
+    double plain = 0;
+    for (const BankSample& s : contents.samples) {
+      std::uint64_t bytes = std::uint64_t{s.frames} * s.channels * 2;
+      plain += PlainCopy(imagePath, audioBytes, bytes, dir + "/plain" + std::to_string(s.number), 0,
+                         true);
+      audioBytes += bytes;
+    }
+    plains.push_back(plain);
   }
 
   double mib = audioBytes / (1024.0 * 1024.0);
