@@ -23,10 +23,7 @@ int firstBank(const Context& ctx, int device, int number) {
 }  // namespace
 
 int main() {
-  char folder[] = "/tmp/korrin-bench-XXXXXX";
-  if (!mkdtemp(folder))
-    BenchFail("no temporary folder");
-  const std::string dir = folder;
+  const std::string dir = BenchFolder();
   const std::string imagePath = dir + "/bench.iso";
   const std::string bankPath = dir + "/bench.e3x";
   const std::string plainPath = dir + "/plain.bin";
@@ -91,6 +88,6 @@ int main() {
   program.files.close(driver.device(0).file);
   for (const std::string& p : {imagePath, bankPath, plainPath})
     unlink(p.c_str());
-  rmdir(folder);
+  rmdir(dir.c_str());
   return 0;
 }

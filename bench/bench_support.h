@@ -27,6 +27,14 @@ inline void BenchFail(const std::string& what) {
   std::exit(1);
 }
 
+// A new folder for the benchmark's files.
+inline std::string BenchFolder() {
+  char folder[] = "/tmp/korrin-bench-XXXXXX";
+  if (!mkdtemp(folder))
+    BenchFail("no temporary folder");
+  return folder;
+}
+
 inline double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];

@@ -41,10 +41,7 @@ void writeWav(const std::string& path, int seed) {
 }  // namespace
 
 int main() {
-  char folder[] = "/tmp/korrin-bench-XXXXXX";
-  if (!mkdtemp(folder))
-    BenchFail("no temporary folder");
-  const std::string dir = folder;
+  const std::string dir = BenchFolder();
   const std::string imagePath = dir + "/bench.iso";
 
   EsiLayout layout;
