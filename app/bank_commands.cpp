@@ -1,7 +1,6 @@
 #include "app/bank_commands.h"
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 
 #include "app/shell_context.h"
@@ -14,10 +13,6 @@
 namespace {
 
 const char kReadFailed[] = "Error reading bank";
-
-std::string baseName(const std::string& path) {
-  return path.substr(FolderOf(path).size());
-}
 
 // Lists the contents under parent as the one opened bank, replacing any
 // other, and selects it so that the list shows its rows.
@@ -105,32 +100,18 @@ int openedBankOf(const ShellContext& ctx, int node) {
   return ctx.nodes.valid(node) && ctx.nodes[node].type == OpenedBank ? node : 0;
 }
 
-bool exists(Files& files, const std::string& path) {
-  FileHandle file = files.open(path, FileOpen::ReadExisting);
-  if (file == kNoFile)
-    return false;
-  files.close(file);
-  return true;
-}
-
 // Worker entry of the extraction; stops at the first failure or refusal.
 void extractTo(ShellContext& ctx, BankBytes& bytes, const std::vector<BankSample>& samples,
                const std::string& folder) {
   for (const BankSample& s : samples) {
     std::string name = ExtractFileName(s), path = folder + name;
-    if (exists(ctx.files, path) &&
+    if (FileExists(ctx.files, path) &&
         !ctx.host.askOkCancel(name + " already exists.\nDo you want to replace it?"))
       break;
     if (!ExtractSample(ctx, bytes, s, path))
       break;
   }
   ctx.busy = 0;
-}
-
-std::string lower(std::string s) {
-  for (char& c : s)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
 }
 
 // The bank's name for the WAV files, then the plan; false when cancelled or
@@ -141,7 +122,7 @@ bool planFromWav(ShellContext& ctx, const std::vector<std::string>& paths, BankP
     return false;
   // Samples of one instrument are often kept in a folder of that name.
   std::string folder = FolderOf(paths[0]);
-  std::string name = folder.empty() ? "" : baseName(folder.substr(0, folder.size() - 1));
+  std::string name = folder.empty() ? "" : BaseName(folder.substr(0, folder.size() - 1));
   name = name.substr(0, 16);
   if (!ui->askBankName(&name))
     return false;
@@ -177,7 +158,7 @@ void OpenBankFileCommand(ShellContext& ctx) {
   if (!bytes || !readContents(ctx, *bytes, &contents))
     return;
   ctx.shell.openedBankFile = path;
-  showOpenedBank(ctx, ctx.nodes.rootIndex, baseName(path), 0, contents);
+  showOpenedBank(ctx, ctx.nodes.rootIndex, BaseName(path), 0, contents);
 }
 
 void ExtractSamplesCommand(ShellContext& ctx, int target, bool all) {
@@ -243,9 +224,9 @@ void NewBankFromWavFiles(ShellContext& ctx, int deviceNode, const std::vector<st
   if (!ctx.shell.ui->chooseFile(FileDialog::NewBankFile, name, &path))
     return;
   // Writing starts by emptying the file: a WAV file it reads from would be lost.
-  std::string full = lower(ctx.files.fullPath(path));
+  std::string full = LowerCase(ctx.files.fullPath(path));
   for (const WavSample& s : plan->samples) {
-    if (lower(ctx.files.fullPath(s.path)) == full) {
+    if (LowerCase(ctx.files.fullPath(s.path)) == full) {
       ctx.host.message("A bank cannot replace one of its own WAV files");
       return;
     }

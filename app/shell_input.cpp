@@ -1,6 +1,5 @@
 #include "app/shell_input.h"
 
-#include <cctype>
 
 #include "app/bank_commands.h"
 #include "app/shell_context.h"
@@ -156,21 +155,11 @@ namespace {
 
 enum class Dropped { Banks, Wavs, Images, Other };
 
-std::string lowerExtension(const std::string& path) {
-  std::string::size_type dot = path.find_last_of('.');
-  if (dot == std::string::npos || dot < FolderOf(path).size())
-    return "";
-  std::string ext = path.substr(dot);
-  for (char& c : ext)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
-}
-
 // What was dropped, when every file is of one kind.
 Dropped kindOf(const std::vector<std::string>& paths) {
   Dropped kind = Dropped::Other;
   for (const std::string& p : paths) {
-    std::string ext = lowerExtension(p);
+    std::string ext = LowerExtension(p);
     Dropped k = ext == ".e3x" || ext == ".eos"                                     ? Dropped::Banks
                 : ext == ".wav"                                                    ? Dropped::Wavs
                 : ext == ".iso" || ext == ".img" || ext == ".hda" || ext == ".hds" ? Dropped::Images
@@ -293,7 +282,7 @@ void dropFiles(ShellContext& ctx, int node, const std::vector<std::string>& path
   bool images = type == DiskOsNode && offers(ctx, node, CmdAdd);
   for (const std::string& p : paths)
     images =
-        images && (DiskImageDriverAt(ctx, ctx.nodes[node].diskOs) || lowerExtension(p) == ".iso");
+        images && (DiskImageDriverAt(ctx, ctx.nodes[node].diskOs) || LowerExtension(p) == ".iso");
   if (disk && kind == Dropped::Banks)
     importBanks(ctx, node, paths);
   else if (disk && kind == Dropped::Wavs)

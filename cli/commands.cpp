@@ -47,12 +47,6 @@ void PrintBank(ImageSession& s, const CliStreams& io, int bank) {
            {3, 16});
 }
 
-bool FileExists(Files& files, const std::string& path) {
-  FileHandle file = files.open(path, FileOpen::ReadExisting);
-  files.close(file);
-  return file != kNoFile;
-}
-
 bool Quietly(ImageSession& s, const std::function<void()>& operation) {
   int before = s.host.messageCount();
   s.ctx.busy = 1;

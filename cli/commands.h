@@ -41,7 +41,6 @@ constexpr const char* kFileExists = "The file already exists; remove it first or
 void PrintRow(const CliStreams& io, const std::vector<std::string>& cells,
               const std::vector<int>& widths);
 void PrintBank(ImageSession& s, const CliStreams& io, int bank);
-bool FileExists(Files& files, const std::string& path);
 // Runs an operation with the busy flag set, as the window does; true when it
 // gave no message.
 bool Quietly(ImageSession& s, const std::function<void()>& operation);

@@ -4,23 +4,14 @@
 #include <cctype>
 #include <memory>
 
+#include "core/file_names.h"
 #include "esifs/bank_index.h"
 #include "media/cd_image_driver.h"
 #include "media/disk_image_driver.h"
 #include "media/image_commands.h"
 
-namespace {
-
-std::string lower(std::string s) {
-  for (char& c : s)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-}  // namespace
-
 bool IsCdImageName(const std::string& path) {
-  return path.size() > 4 && lower(path.substr(path.size() - 4)) == ".iso";
+  return LowerExtension(path) == ".iso";
 }
 
 int ParseBankNumber(const std::string& text) {
@@ -118,7 +109,7 @@ int ImageSession::findBank(const std::string& which) {
     const TreeNode& n = ctx.nodes[bank];
     if (number >= 0 ? n.number == number : which == n.name)
       exact.push_back(bank);
-    else if (number < 0 && lower(which) == lower(n.name))
+    else if (number < 0 && LowerCase(which) == LowerCase(n.name))
       folded.push_back(bank);
   }
   const std::vector<int>& matches = exact.empty() ? folded : exact;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cli/commands.h"
+#include "core/file_names.h"
 
 namespace {
 
@@ -59,10 +60,8 @@ const Command kCommands[] = {
 };
 
 bool isBankFileName(const std::string& path) {
-  std::string end = path.size() > 4 ? path.substr(path.size() - 4) : "";
-  for (char& c : end)
-    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  return end == ".e3x" || end == ".eos";
+  std::string extension = LowerExtension(path);
+  return extension == ".e3x" || extension == ".eos";
 }
 
 constexpr const char* kImages =

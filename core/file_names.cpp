@@ -1,5 +1,7 @@
 #include "core/file_names.h"
 
+#include <cctype>
+
 std::string cleanFileName(const std::string& name) {
   std::string out = name;
   for (char& c : out) {
@@ -43,4 +45,20 @@ std::vector<std::string> SplitChosenFiles(const char* buffer, std::size_t size) 
 std::string FolderOf(const std::string& path) {
   std::string::size_type cut = path.find_last_of("\\/:");
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+std::string BaseName(const std::string& path) {
+  return path.substr(FolderOf(path).size());
+}
+
+std::string LowerCase(std::string text) {
+  for (char& c : text)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string LowerExtension(const std::string& path) {
+  std::string name = BaseName(path);
+  std::string::size_type dot = name.find_last_of('.');
+  return dot == std::string::npos ? std::string() : LowerCase(name.substr(dot));
 }

@@ -14,3 +14,9 @@ std::vector<std::string> SplitChosenFiles(const char* buffer, std::size_t size);
 
 // The folder of a path, with its separator; empty for a bare name.
 std::string FolderOf(const std::string& path);
+// The name of a path without its folder.
+std::string BaseName(const std::string& path);
+// The text with A-Z as a-z, for names compared without regard to case.
+std::string LowerCase(std::string text);
+// The extension of a path's name in lower case (".wav"); empty for none.
+std::string LowerExtension(const std::string& path);

@@ -1,27 +1,17 @@
 #include "esifs/wav_bank_plan.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "audio/wav.h"
+#include "core/file_names.h"
 #include "esifs/bank_index.h"
 #include "esifs/bank_layout.h"
 
 namespace {
 
-std::string baseName(const std::string& path) {
-  return path.substr(path.find_last_of("\\/:") + 1);
-}
-
 bool beforeIgnoringCase(const std::string& a, const std::string& b) {
-  std::string x = baseName(a), y = baseName(b);
-  auto lower = [](std::string s) {
-    for (char& c : s)
-      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-  };
-  std::string lx = lower(x), ly = lower(y);
+  std::string lx = LowerCase(BaseName(a)), ly = LowerCase(BaseName(b));
   return lx != ly ? lx < ly : a < b;
 }
 
@@ -62,7 +52,7 @@ std::string planSample(Files& files, FileHandle file, WavSample* s) {
 }  // namespace
 
 void SampleNameFromFile(const std::string& path, char name16[16]) {
-  std::string name = baseName(path);
+  std::string name = BaseName(path);
   std::string::size_type dot = name.rfind('.');
   if (dot != std::string::npos)
     name.erase(dot);
@@ -94,7 +84,7 @@ bool PlanBank(Files& files, std::vector<std::string> paths, const std::string& b
     if (file != kNoFile)
       files.close(file);
     if (!why.empty()) {
-      *message = baseName(path) + ": " + why;
+      *message = BaseName(path) + ": " + why;
       return false;
     }
     size += kSampleHeaderSize + 2ull * s.channels * s.frames;

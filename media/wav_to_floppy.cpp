@@ -166,14 +166,6 @@ void showCylinder(LcdDisplay& lcd, int cylinder) {
   printAt(lcd, 38, 2, text);
 }
 
-bool fileExists(Files& files, const std::string& path) {
-  FileHandle f = files.open(path, FileOpen::ReadExisting);
-  if (f == kNoFile)
-    return false;
-  files.close(f);
-  return true;
-}
-
 }  // namespace
 
 void WriteWavToFloppies(Context& ctx, int node) {
@@ -238,7 +230,7 @@ void WriteWavToFloppyImages(Context& ctx, int node, const std::string& imagePath
   auto confirm = [&](const FloppySetSize& size) {
     for (std::uint32_t k = 1; k <= size.disks; ++k) {
       names.push_back(FloppyImageName(imagePath, int(k), int(size.disks)));
-      if (size.disks > 1 && fileExists(files, names.back()) &&
+      if (size.disks > 1 && FileExists(files, names.back()) &&
           !ctx.host.askOkCancel(names.back() + " already exists.\nDo you want to replace it?"))
         return false;
     }

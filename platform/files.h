@@ -30,3 +30,12 @@ class Files {
   // A folder where a normal user may write temporary files, ending in a separator.
   virtual std::string tempFolder() = 0;
 };
+
+// Whether a file of that name can be opened: asked before anything replaces one.
+inline bool FileExists(Files& files, const std::string& path) {
+  FileHandle file = files.open(path, FileOpen::ReadExisting);
+  if (file == kNoFile)
+    return false;
+  files.close(file);
+  return true;
+}
