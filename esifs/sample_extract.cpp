@@ -18,34 +18,36 @@ std::string ExtractFileName(const BankSample& sample) {
 
 namespace {
 
-// Frames moved per step: one transfer unit of each channel.
-constexpr std::uint32_t kStepFrames = kUnitBytes / 2;
+// WAV audio written per step. Each write to a new file costs the file system
+// far more than its bytes do, so a step writes four transfer units' worth.
+constexpr std::uint32_t kStepBytes = 4 * kUnitBytes;
 
 // What went wrong, for the one message.
 enum class Fault { None, Bank, File };
 
 Fault writeAudio(Context& ctx, BankBytes& bank, const BankSample& s, FileHandle file) {
-  std::vector<std::uint8_t> channel[2], out(kStepFrames * 2 * s.channels);
-  for (int c = 0; c < s.channels; ++c)
-    channel[c].resize(kStepFrames * 2);
+  const std::uint32_t stepFrames = kStepBytes / (2 * s.channels);
+  std::vector<std::uint8_t> out(kStepBytes), right;
+  // A mono sample's words go straight out; stereo reads its channels apart.
+  std::vector<std::uint8_t> left(s.channels == 2 ? kStepBytes / 2 : 0);
+  if (s.channels == 2)
+    right.resize(kStepBytes / 2);
+  std::uint8_t* channel[2] = {s.channels == 2 ? left.data() : out.data(), right.data()};
   for (std::uint32_t done = 0; done < s.frames;) {
-    std::uint32_t n = s.frames - done < kStepFrames ? s.frames - done : kStepFrames;
+    std::uint32_t n = s.frames - done < stepFrames ? s.frames - done : stepFrames;
     for (int c = 0; c < s.channels; ++c) {
-      if (!bank.read(s.audio[c] + 2 * done, 2 * n, channel[c].data()))
+      if (!bank.read(s.audio[c] + 2 * done, 2 * n, channel[c]))
         return Fault::Bank;
     }
-    const std::uint8_t* words = channel[0].data();
     if (s.channels == 2) {
       // Bank channels lie one after the other; a WAV file interleaves them.
-      const std::uint8_t *left = channel[0].data(), *right = channel[1].data();
       std::uint8_t* frame = out.data();
       for (std::uint32_t i = 0; i < n; ++i, frame += 4) {
-        std::memcpy(frame, left + 2 * i, 2);
-        std::memcpy(frame + 2, right + 2 * i, 2);
+        std::memcpy(frame, channel[0] + 2 * i, 2);
+        std::memcpy(frame + 2, channel[1] + 2 * i, 2);
       }
-      words = out.data();
     }
-    if (!ctx.files.write(file, words, 2 * n * s.channels))
+    if (!ctx.files.write(file, out.data(), 2 * n * s.channels))
       return Fault::File;
     done += n;
   }
