@@ -27,12 +27,10 @@ enum class Fault { None, Bank, File };
 
 Fault writeAudio(Context& ctx, BankBytes& bank, const BankSample& s, FileHandle file) {
   const std::uint32_t stepFrames = kStepBytes / (2 * s.channels);
-  std::vector<std::uint8_t> out(kStepBytes), right;
   // A mono sample's words go straight out; stereo reads its channels apart.
-  std::vector<std::uint8_t> left(s.channels == 2 ? kStepBytes / 2 : 0);
-  if (s.channels == 2)
-    right.resize(kStepBytes / 2);
-  std::uint8_t* channel[2] = {s.channels == 2 ? left.data() : out.data(), right.data()};
+  std::vector<std::uint8_t> out(kStepBytes), apart(s.channels == 2 ? kStepBytes : 0);
+  std::uint8_t* channel[2] = {s.channels == 2 ? apart.data() : out.data(),
+                              apart.data() + apart.size() / 2};
   for (std::uint32_t done = 0; done < s.frames;) {
     std::uint32_t n = s.frames - done < stepFrames ? s.frames - done : stepFrames;
     for (int c = 0; c < s.channels; ++c) {
